@@ -41,7 +41,8 @@ void adaptiveLimiter::reset()
     averageRatio = 0.001;
 }
 
-void adaptiveLimiter::process(double* output, const double* dry, const double* wet, std::int32_t count) noexcept
+void adaptiveLimiter::process(double* output, const double* dry, const double* wet,
+                              std::int32_t count) noexcept
 {
     for (std::int32_t j = 0; j < count; ++j)
     {

@@ -20,11 +20,12 @@ NoiseGate::NoiseGate(int channelsIn, double sampleRateIn, double triggerLevelIn,
     : sampleRate(sampleRateIn), channels(channelsIn)
 {
     if (channels < 1 || !std::isfinite(sampleRate) || sampleRate <= 0.0 || sampleRate > 1.0e7)
-        raiseEngineError(EngineError::Kind::invalidArgument, 1, "NoiseGate: unusable settings (%d channels, %f Hz)\n",
-                         channels, sampleRate);
+        raiseEngineError(EngineError::Kind::invalidArgument, 1,
+                         "NoiseGate: unusable settings (%d channels, %f Hz)\n", channels, sampleRate);
 
     ringLength = static_cast<int>(sampleRate * longestAttackSeconds) + 1;
-    rings.assign(static_cast<std::size_t>(channels), std::vector<double>(static_cast<std::size_t>(ringLength), 0.0));
+    rings.assign(static_cast<std::size_t>(channels),
+                 std::vector<double>(static_cast<std::size_t>(ringLength), 0.0));
 
     setTriggerLevel(triggerLevelIn);
     setAttackSeconds(attackSecondsIn);
@@ -97,8 +98,8 @@ void NoiseGate::setDecaySeconds(double seconds)
     gainDecrement = decaySamples == 0 ? 1.0 : 1.0 / decaySamples;
 }
 
-void NoiseGate::process(double* const* outputs, int outputStride, const double* const* inputs, int inputStride,
-                        int count) noexcept
+void NoiseGate::process(double* const* outputs, int outputStride, const double* const* inputs,
+                        int inputStride, int count) noexcept
 {
     for (int j = 0; j < count; ++j)
     {
@@ -134,7 +135,8 @@ void NoiseGate::process(double* const* outputs, int outputStride, const double* 
     }
 }
 
-void NoiseGate::process(double* output, int outputStride, const double* input, int inputStride, int count) noexcept
+void NoiseGate::process(double* output, int outputStride, const double* input, int inputStride,
+                        int count) noexcept
 {
     double* outputs[1] = {output};
     const double* inputs[1] = {input};

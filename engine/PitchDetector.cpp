@@ -47,12 +47,14 @@ PitchDetector::PitchDetector(int lagStepIn, double sampleRateIn, double lowestFr
     : sampleRate(sampleRateIn), lowestFrequency(lowestFrequencyIn), highestFrequency(highestFrequencyIn),
       lagStep(lagStepIn), minPeriodSamples(0), maxPeriodSamples(0)
 {
-    const bool finite = std::isfinite(sampleRate) && std::isfinite(lowestFrequency) && std::isfinite(highestFrequency);
-    if (!finite || lagStep < 1 || sampleRate <= 0.0 || lowestFrequency <= 0.0 || highestFrequency < lowestFrequency
-        || sampleRate / highestFrequency < 1.0 || sampleRate / lowestFrequency > 1.0e6)
+    const bool finite =
+        std::isfinite(sampleRate) && std::isfinite(lowestFrequency) && std::isfinite(highestFrequency);
+    if (!finite || lagStep < 1 || sampleRate <= 0.0 || lowestFrequency <= 0.0 ||
+        highestFrequency < lowestFrequency || sampleRate / highestFrequency < 1.0 ||
+        sampleRate / lowestFrequency > 1.0e6)
         raiseEngineError(EngineError::Kind::invalidArgument, 1,
-                         "PitchDetector: unusable settings (lag step %d, %f Hz, %f..%f Hz)\n", lagStep, sampleRate,
-                         lowestFrequency, highestFrequency);
+                         "PitchDetector: unusable settings (lag step %d, %f Hz, %f..%f Hz)\n", lagStep,
+                         sampleRate, lowestFrequency, highestFrequency);
 
     minPeriodSamples = static_cast<int>(sampleRate / highestFrequency);
     maxPeriodSamples = static_cast<int>(sampleRate / lowestFrequency);
@@ -107,8 +109,8 @@ int PitchDetector::detect(const double* samples, int direction) noexcept
         int sum = 0;
         for (int k = 0; k < entries; ++k)
         {
-            const std::uint16_t x = codes[static_cast<std::size_t>(reference + 8 * k)]
-                                    ^ codes[static_cast<std::size_t>(lagged + 8 * k)];
+            const std::uint16_t x = codes[static_cast<std::size_t>(reference + 8 * k)] ^
+                                    codes[static_cast<std::size_t>(lagged + 8 * k)];
             sum += table[x];
         }
         const double s = sum * norm;

@@ -39,7 +39,8 @@ public:
     /** Shifts count samples from input[j × inputStride] to output[j × outputStride] (they may be
         the same array). Calls longer than the block size are processed block by block.
         @return 0, or 13 after "buffer overrun" / 14 after "buffer underrun" on standard output;
-                processing goes on with what was produced. */
+                processing goes on with what was produced (an underrun's missing stretched
+                samples repeat the last one). */
     int process(double* output, int outputStride, const double* input, int inputStride, int count) noexcept;
 
     double pitchRatio() const noexcept { return ratio; }
@@ -47,7 +48,8 @@ public:
     double sampleRate() const noexcept { return rate; }
 
 private:
-    int processBlock(double* output, int outputStride, const double* input, int inputStride, int count) noexcept;
+    int processBlock(double* output, int outputStride, const double* input, int inputStride,
+                     int count) noexcept;
 
     double rate;
     double ratio;
@@ -55,6 +57,7 @@ private:
     TimeStretcher stretcher;
     Resampler resampler;
     std::vector<double> intermediate;
+    double lastStretched = 0.0;
 };
 
 } // namespace zo

@@ -39,7 +39,8 @@ Resampler::Resampler(int channelCountIn, int maxProcSamplesIn, int modeIn, int h
     if (mode != linear)
         raiseEngineError(EngineError::Kind::invalidArgument, 1, "Resampler: unsupported mode %d\n", mode);
     if (halfWidth < 0)
-        raiseEngineError(EngineError::Kind::invalidArgument, 1, "Resampler: negative halfWidth %d\n", halfWidth);
+        raiseEngineError(EngineError::Kind::invalidArgument, 1, "Resampler: negative halfWidth %d\n",
+                         halfWidth);
     if (!std::isfinite(resampleRatio) || resampleRatio < lowestRatio || resampleRatio > highestRatio)
         raiseEngineError(EngineError::Kind::invalidArgument, 1, "Resampler: ratio %f out of range\n",
                          resampleRatio);
@@ -50,9 +51,9 @@ Resampler::Resampler(int channelCountIn, int maxProcSamplesIn, int modeIn, int h
     // (the position never reaches step + 1); the history keeps two more in front of them.
     const std::uint64_t mostConsumed =
         (static_cast<std::uint64_t>(maxProcSamples) * positionStep + fractionMask) >> 32;
-    const std::size_t length = std::max<std::size_t>(
-        static_cast<std::size_t>(halfWidth) + 8 * static_cast<std::size_t>(maxProcSamples),
-        static_cast<std::size_t>(mostConsumed) + 2);
+    const std::size_t length = std::max<std::size_t>(static_cast<std::size_t>(halfWidth) +
+                                                         8 * static_cast<std::size_t>(maxProcSamples),
+                                                     static_cast<std::size_t>(mostConsumed) + 2);
     history.assign(static_cast<std::size_t>(channelCount), std::vector<double>(length, 0.0));
 }
 
@@ -62,11 +63,12 @@ std::int64_t Resampler::inputNeeded(std::int64_t outputCount) const noexcept
 {
     if (outputCount <= 0)
         return 0;
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(outputCount - 1) * positionStep + position) >> 32);
+    return static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(outputCount - 1) * positionStep + position) >> 32);
 }
 
-void Resampler::process(double* const* outputs, int outputStride, const double* const* inputs, int inputStride,
-                        std::int64_t count) noexcept
+void Resampler::process(double* const* outputs, int outputStride, const double* const* inputs,
+                        int inputStride, std::int64_t count) noexcept
 {
     std::int64_t inputOffset = 0;
     std::int64_t outputOffset = 0;

@@ -25,8 +25,8 @@ TimeStretcher::TimeStretcher(int blockSizeIn, int lagStep, double sampleRate, do
     // Beyond a factor of two the splice offsets would leave the buffered signal: one cycle can drop
     // or repeat at most one period.
     if (!std::isfinite(stretchRatio) || stretchRatio < 0.5 || stretchRatio > 2.0)
-        raiseEngineError(EngineError::Kind::invalidArgument, 1,
-                         "TimeStretcher: ratio %f outside 0.5..2\n", ratioIn);
+        raiseEngineError(EngineError::Kind::invalidArgument, 1, "TimeStretcher: ratio %f outside 0.5..2\n",
+                         ratioIn);
 
     ringCapacity = blockSize + 2 * window + 65535;
     ring.assign(static_cast<std::size_t>(ringCapacity) + 1, 0.0);
@@ -169,8 +169,9 @@ int TimeStretcher::read(double* output, int stride, int count) noexcept
             {
                 const double theta = crossfadePi * (segmentPosition + i) / segmentLength;
                 const double w = 0.5 + 0.5 * std::cos(theta);
-                out[static_cast<std::ptrdiff_t>(i) * stride] = w * segmentB[static_cast<std::size_t>(i)]
-                                                               + (1.0 - w) * segmentA[static_cast<std::size_t>(i)];
+                out[static_cast<std::ptrdiff_t>(i) * stride] =
+                    w * segmentB[static_cast<std::size_t>(i)] +
+                    (1.0 - w) * segmentA[static_cast<std::size_t>(i)];
             }
             produced += g;
             segmentPosition += g;
