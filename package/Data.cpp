@@ -63,8 +63,7 @@ namespace
 
 // Reads through the common unsigned path and stores the value (bit pattern kept for signed
 // types) only when the read succeeded and the caller asked for it.
-template <typename T, typename Reader>
-ResultCode readTyped(T* out, Reader&& reader)
+template <typename T, typename Reader> ResultCode readTyped(T* out, Reader&& reader)
 {
     std::uint64_t value = 0;
     const ResultCode code = reader(value);
@@ -75,16 +74,16 @@ ResultCode readTyped(T* out, Reader&& reader)
 
 } // namespace
 
-#define ZO_DATA_READER(name, type, width, bigEndian)                                                       \
-    ResultCode Data::name(type* value)                                                                      \
-    {                                                                                                       \
-        return readTyped(value, [this](std::uint64_t& v) { return readUnsigned(v, width, bigEndian); });   \
+#define ZO_DATA_READER(name, type, width, bigEndian)                                                         \
+    ResultCode Data::name(type* value)                                                                       \
+    {                                                                                                        \
+        return readTyped(value, [this](std::uint64_t& v) { return readUnsigned(v, width, bigEndian); });     \
     }
 
-#define ZO_DATA_WRITER(name, type, width, bigEndian)                                                       \
-    ResultCode Data::name(type value)                                                                       \
-    {                                                                                                       \
-        return writeUnsigned(static_cast<std::uint64_t>(value), width, bigEndian);                          \
+#define ZO_DATA_WRITER(name, type, width, bigEndian)                                                         \
+    ResultCode Data::name(type value)                                                                        \
+    {                                                                                                        \
+        return writeUnsigned(static_cast<std::uint64_t>(value), width, bigEndian);                           \
     }
 
 ZO_DATA_READER(readFourCC, std::uint32_t, 4, true)

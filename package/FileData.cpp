@@ -40,10 +40,17 @@ ResultCode FileData::seek(std::int64_t offset, int whence)
     int origin = SEEK_SET;
     switch (whence)
     {
-        case fromStart: origin = SEEK_SET; break;
-        case fromCurrent: origin = SEEK_CUR; break;
-        case fromEnd: origin = SEEK_END; break;
-        default: return result::seekFailed;
+        case fromStart:
+            origin = SEEK_SET;
+            break;
+        case fromCurrent:
+            origin = SEEK_CUR;
+            break;
+        case fromEnd:
+            origin = SEEK_END;
+            break;
+        default:
+            return result::seekFailed;
     }
     if (fseeko(file, static_cast<off_t>(offset), origin) != 0)
         return result::seekFailed;

@@ -71,10 +71,17 @@ ResultCode MemData::seek(std::int64_t offset, int whence)
     std::int64_t base = 0;
     switch (whence)
     {
-        case fromStart: base = 0; break;
-        case fromCurrent: base = position; break;
-        case fromEnd: base = length; break;
-        default: return result::seekFailed;
+        case fromStart:
+            base = 0;
+            break;
+        case fromCurrent:
+            base = position;
+            break;
+        case fromEnd:
+            base = length;
+            break;
+        default:
+            return result::seekFailed;
     }
     std::int64_t target = 0;
     if (__builtin_add_overflow(base, offset, &target) || target < 0 || target > length)
@@ -100,8 +107,8 @@ std::size_t MemData::write(const void* in, std::size_t count)
     if (in == nullptr || count == 0)
         return 0;
     std::int64_t wanted = 0;
-    if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
-        || __builtin_add_overflow(position, static_cast<std::int64_t>(count), &wanted))
+    if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) ||
+        __builtin_add_overflow(position, static_cast<std::int64_t>(count), &wanted))
         return 0;
 
     // A borrowed buffer (or a failed allocation) cannot grow: the bytes beyond its capacity are
@@ -109,7 +116,8 @@ std::size_t MemData::write(const void* in, std::size_t count)
     reserve(wanted, false);
     if (capacity <= position)
         return 0;
-    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, static_cast<std::uint64_t>(capacity - position)));
+    const auto n = static_cast<std::size_t>(
+        std::min<std::uint64_t>(count, static_cast<std::uint64_t>(capacity - position)));
     std::memcpy(buffer + position, in, n);
     position += static_cast<std::int64_t>(n);
     length = std::max(length, position);

@@ -66,18 +66,22 @@ ResultCode PackageWriter::checkMember(const std::string& name, std::int64_t size
     if (name.empty())
         return fail(result::invalidArgument, "a package member needs a name");
     if (name.find('\0') != std::string::npos)
-        return fail(result::invalidArgument, "member name \"" + std::string(name.c_str()) + "...\" contains a zero byte");
+        return fail(result::invalidArgument,
+                    "member name \"" + std::string(name.c_str()) + "...\" contains a zero byte");
     if (name.size() > maxNameLength)
-        return fail(result::invalidArgument, "member name \"" + name + "\" is " + std::to_string(name.size())
-                                                 + " bytes long; package member names must be shorter than 100 bytes");
+        return fail(result::invalidArgument,
+                    "member name \"" + name + "\" is " + std::to_string(name.size()) +
+                        " bytes long; package member names must be shorter than 100 bytes");
     if (size > maxMemberSize)
-        return fail(result::invalidArgument, "member \"" + name + "\" is larger than a tar header can describe");
+        return fail(result::invalidArgument,
+                    "member \"" + name + "\" is larger than a tar header can describe");
     return result::success;
 }
 
 ResultCode PackageWriter::addMember(const std::string& name, std::vector<std::uint8_t> bytes)
 {
-    if (const ResultCode code = checkMember(name, static_cast<std::int64_t>(bytes.size())); code != result::success)
+    if (const ResultCode code = checkMember(name, static_cast<std::int64_t>(bytes.size()));
+        code != result::success)
         return code;
     memberList.push_back({name, std::move(bytes)});
     error.clear();
@@ -113,8 +117,8 @@ ResultCode PackageWriter::addFolder(const std::string& folder)
         if (name.empty() || name[0] == '.')
             continue;
         if (entry.is_directory(failure))
-            return fail(result::invalidArgument,
-                        "folder \"" + folder + "\" holds the subfolder \"" + name + "\"; package members are flat");
+            return fail(result::invalidArgument, "folder \"" + folder + "\" holds the subfolder \"" + name +
+                                                     "\"; package members are flat");
         if (!entry.is_regular_file(failure))
         {
             const std::string entryPath = entry.path().string();
@@ -129,7 +133,7 @@ ResultCode PackageWriter::addFolder(const std::string& folder)
     std::vector<Member> added;
     for (const std::string& name : names)
     {
-        Member member {name, {}};
+        Member member{name, {}};
         const std::string filePath = (fs::path(folder) / name).string();
         if (!readWholeFile(filePath, member.bytes))
             return fail(result::openFailed, "cannot read \"" + filePath + "\"");

@@ -67,8 +67,8 @@ bool isKnownMember(const std::string& baseName)
     {
         if (!endsWith(baseName, extension))
             continue;
-        const std::int64_t rate
-            = leadingDecimal(std::string_view(baseName).substr(0, baseName.size() - std::strlen(extension)));
+        const std::int64_t rate =
+            leadingDecimal(std::string_view(baseName).substr(0, baseName.size() - std::strlen(extension)));
         for (const double supported : supportedRates)
             if (static_cast<double>(rate) == supported)
                 return true;
@@ -144,8 +144,7 @@ ResultCode Pupack_private::load()
     {
         bool complete = true;
         for (const char* extension : parameterExtensions)
-            complete = complete
-                       && findMember(std::to_string(static_cast<int>(rate)) + extension) >= 0;
+            complete = complete && findMember(std::to_string(static_cast<int>(rate)) + extension) >= 0;
         if (complete)
             sampleRates.push_back(rate);
     }
@@ -181,8 +180,9 @@ ResultCode Pupack_private::scan()
         if (size > maxDescriptionBytes)
             return result::memberReadFailed;
         std::string text(static_cast<std::size_t>(size), '\0');
-        if (tar.openMember(i) != result::success || tar.readMember(text.data(), text.size()) != result::success
-            || tar.closeMember() != result::success)
+        if (tar.openMember(i) != result::success ||
+            tar.readMember(text.data(), text.size()) != result::success ||
+            tar.closeMember() != result::success)
             return result::memberReadFailed;
         descriptionText = std::move(text);
     }
@@ -250,7 +250,8 @@ std::string Pupack_private::localised(const char* key, const char* locale) const
         return {};
 
     // The string under key in the object named name, if there is one.
-    const auto lookUp = [&](const std::string& name, std::string& out) {
+    const auto lookUp = [&](const std::string& name, std::string& out)
+    {
         const auto language = object->find(name);
         if (language == object->end() || !language->second.is<picojson::object>())
             return false;
@@ -285,7 +286,8 @@ int Pupack_private::findMember(const std::string& baseName) const
     return -1;
 }
 
-ResultCode Pupack_private::readMember(int index, void* buffer, std::int64_t* length, std::vector<std::uint8_t>* bytes)
+ResultCode Pupack_private::readMember(int index, void* buffer, std::int64_t* length,
+                                      std::vector<std::uint8_t>* bytes)
 {
     if (stream == nullptr)
         return result::noStream;
@@ -322,9 +324,9 @@ ResultCode Pupack_private::readMember(int index, void* buffer, std::int64_t* len
     if (destination == nullptr || size == 0)
         return result::success;
 
-    if (tar.openMember(index) != result::success
-        || tar.readMember(destination, static_cast<std::size_t>(size)) != result::success
-        || tar.closeMember() != result::success)
+    if (tar.openMember(index) != result::success ||
+        tar.readMember(destination, static_cast<std::size_t>(size)) != result::success ||
+        tar.closeMember() != result::success)
         return result::memberReadFailed;
     return result::success;
 }
@@ -459,8 +461,8 @@ std::vector<double> Pupack::sampleRates() const
 
 bool Pupack::supportsSampleRate(double rate) const
 {
-    return impl->loaded
-           && std::find(impl->sampleRates.begin(), impl->sampleRates.end(), rate) != impl->sampleRates.end();
+    return impl->loaded &&
+           std::find(impl->sampleRates.begin(), impl->sampleRates.end(), rate) != impl->sampleRates.end();
 }
 
 std::vector<std::string> Pupack::memberNames() const
@@ -517,7 +519,8 @@ ResultCode Pupack::readPackageMember(const std::string& baseName, std::vector<st
     return impl->readNamed(baseName, nullptr, nullptr, &bytes);
 }
 
-ResultCode Pupack::readRateMember(const std::string& extension, double rate, void* buffer, std::int64_t* length)
+ResultCode Pupack::readRateMember(const std::string& extension, double rate, void* buffer,
+                                  std::int64_t* length)
 {
     return readPackageMember(rateMemberName(extension, rate), buffer, length);
 }

@@ -37,8 +37,8 @@ public:
         once). result::noStream without a stream, result::indexFailed when the archive cannot be
         indexed, result::shortRead for a negative member size, result::memberReadFailed when
         "model.json" cannot be read, result::invalidDescription when it is missing, empty, not
-        valid JSON or not an object. Members of an unrecognised kind are reported on standard
-        output ("unknown file type in archive [name]") and ignored. */
+        valid JSON or not an object, result::outOfMemory when memory runs out. Members of an unrecognised kind
+       are reported on standard output ("unknown file type in archive [name]") and ignored. */
     ResultCode load();
 
     /** The result of the last load(); 0 when the package loaded. */

@@ -140,7 +140,8 @@ ResultCode Tar::index()
                         return result::shortRead;
                     return isZeroBlock(buffer) ? result::success : result::malformedArchive;
                 }
-                case TarContent::BlockKind::bad: return result::malformedArchive;
+                case TarContent::BlockKind::bad:
+                    return result::malformedArchive;
             }
         }
     }
@@ -219,7 +220,8 @@ ResultCode Tar::readMember(void* buffer, std::size_t count)
     if (!memberOpen)
         return result::wrongState;
     const std::int64_t left = memberStart + openMemberSize - memberPosition;
-    const std::size_t wanted = static_cast<std::uint64_t>(left) < count ? static_cast<std::size_t>(left) : count;
+    const std::size_t wanted =
+        static_cast<std::uint64_t>(left) < count ? static_cast<std::size_t>(left) : count;
     if (wanted == 0)
         return result::success;
     const std::size_t got = stream->read(buffer, wanted);

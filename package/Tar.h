@@ -22,9 +22,9 @@ public:
     /** What a block turned out to be. */
     enum class BlockKind
     {
-        header,   ///< a ustar header with a correct checksum
+        header,    ///< a ustar header with a correct checksum
         zeroBlock, ///< 512 zero bytes
-        bad       ///< anything else
+        bad        ///< anything else
     };
 
     /** Parses one 512-byte block. For a header, fills `content` (its bytes and size). */
@@ -46,8 +46,8 @@ public:
     static std::int64_t parseOctal(const unsigned char* field, int fieldLength);
 
 private:
-    std::array<unsigned char, blockSize + 1> header {};
-    std::array<char, nameFieldLength + 1> nameText {};
+    std::array<unsigned char, blockSize + 1> header{};
+    std::array<char, nameFieldLength + 1> nameText{};
     std::int64_t memberSize = 0;
 };
 

@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     zo::PackageWriter extras = complete(48000);
     extras.addMember("._model.json", filler(10, 5));
     extras.addMember("docs/notes.txt", std::string("notes"));
-    extras.addMember("empty", Bytes {});
+    extras.addMember("empty", Bytes{});
     extras.addMember("model.json", std::string(R"({"title": "later", "volume": "loud", "pitch": 2})"));
     seeds.emplace_back("extras", extras.toBytes());
 
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     Bytes unclosed = complete(44100).toBytes();
     unclosed.resize(unclosed.size() - 1024);
     seeds.emplace_back("unclosed", unclosed);
-    seeds.emplace_back("empty", Bytes {});
+    seeds.emplace_back("empty", Bytes{});
 
     for (const auto& [name, bytes] : seeds)
     {

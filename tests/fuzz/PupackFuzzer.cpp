@@ -16,12 +16,12 @@ void exercise(const std::uint8_t* data, std::size_t size)
 {
     Pupack package(data, size);
     volatile double sink = package.version() + package.formatVersion() + package.pitch() + package.volume();
-    (void) sink;
+    (void)sink;
 
     std::string texts = package.displayName() + package.targetIdentifier() + package.narratorIdentifier();
     for (const char* locale : {static_cast<const char*>(nullptr), "ja_JP", "zh_TW", "zh", "", "en_US"})
-        texts += package.title(locale) + package.narrator(locale) + package.target(locale)
-                 + package.description(locale);
+        texts += package.title(locale) + package.narrator(locale) + package.target(locale) +
+                 package.description(locale);
 
     for (const double rate : package.sampleRates())
     {

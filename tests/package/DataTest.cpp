@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <type_traits>
 
 using namespace package_test;
 
@@ -23,9 +24,22 @@ void attachCopy(zo::MemData& stream, const Bytes& bytes)
     ASSERT_EQ(stream.attach(copy, true, static_cast<std::int64_t>(bytes.size())), 0);
 }
 
-const Bytes sampleBytes {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
+const Bytes sampleBytes{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
 
 } // namespace
+
+// Reads one value with the given typed reader and widens its bit pattern.
+template <typename T>
+std::function<ResultCode(zo::Data&, std::uint64_t&)> through(ResultCode (zo::Data::*reader)(T*))
+{
+    return [reader](zo::Data& stream, std::uint64_t& out)
+    {
+        T value{};
+        const ResultCode code = (stream.*reader)(&value);
+        out = static_cast<std::make_unsigned_t<T>>(value);
+        return code;
+    };
+}
 
 TEST(DataTypedReaders, DecodeEachWidthAndByteOrder)
 {
@@ -36,18 +50,18 @@ TEST(DataTypedReaders, DecodeEachWidthAndByteOrder)
         std::function<ResultCode(zo::Data&, std::uint64_t&)> readValue;
     };
     // Every reader gets the same eight bytes; the signed readers keep the bit pattern.
-    const std::vector<Case> cases {
-        {"UInt16BE", 0x1234, [](zo::Data& d, std::uint64_t& v) { std::uint16_t x = 0; auto r = d.readUInt16BE(&x); v = x; return r; }},
-        {"UInt16LE", 0x3412, [](zo::Data& d, std::uint64_t& v) { std::uint16_t x = 0; auto r = d.readUInt16LE(&x); v = x; return r; }},
-        {"Int16BE", 0x1234, [](zo::Data& d, std::uint64_t& v) { std::int16_t x = 0; auto r = d.readInt16BE(&x); v = static_cast<std::uint16_t>(x); return r; }},
-        {"UInt32BE", 0x12345678, [](zo::Data& d, std::uint64_t& v) { std::uint32_t x = 0; auto r = d.readUInt32BE(&x); v = x; return r; }},
-        {"UInt32LE", 0x78563412, [](zo::Data& d, std::uint64_t& v) { std::uint32_t x = 0; auto r = d.readUInt32LE(&x); v = x; return r; }},
-        {"Int32LE", 0x78563412, [](zo::Data& d, std::uint64_t& v) { std::int32_t x = 0; auto r = d.readInt32LE(&x); v = static_cast<std::uint32_t>(x); return r; }},
-        {"UInt64BE", 0x123456789ABCDEF0, [](zo::Data& d, std::uint64_t& v) { std::uint64_t x = 0; auto r = d.readUInt64BE(&x); v = x; return r; }},
-        {"UInt64LE", 0xF0DEBC9A78563412, [](zo::Data& d, std::uint64_t& v) { std::uint64_t x = 0; auto r = d.readUInt64LE(&x); v = x; return r; }},
-        {"Int64LE", 0xF0DEBC9A78563412, [](zo::Data& d, std::uint64_t& v) { std::int64_t x = 0; auto r = d.readInt64LE(&x); v = static_cast<std::uint64_t>(x); return r; }},
-        {"UInt8", 0x12, [](zo::Data& d, std::uint64_t& v) { std::uint8_t x = 0; auto r = d.readUInt8(&x); v = x; return r; }},
-        {"FourCC", 0x12345678, [](zo::Data& d, std::uint64_t& v) { std::uint32_t x = 0; auto r = d.readFourCC(&x); v = x; return r; }},
+    const std::vector<Case> cases{
+        {"UInt16BE", 0x1234, through(&zo::Data::readUInt16BE)},
+        {"UInt16LE", 0x3412, through(&zo::Data::readUInt16LE)},
+        {"Int16BE", 0x1234, through(&zo::Data::readInt16BE)},
+        {"UInt32BE", 0x12345678, through(&zo::Data::readUInt32BE)},
+        {"UInt32LE", 0x78563412, through(&zo::Data::readUInt32LE)},
+        {"Int32LE", 0x78563412, through(&zo::Data::readInt32LE)},
+        {"UInt64BE", 0x123456789ABCDEF0, through(&zo::Data::readUInt64BE)},
+        {"UInt64LE", 0xF0DEBC9A78563412, through(&zo::Data::readUInt64LE)},
+        {"Int64LE", 0xF0DEBC9A78563412, through(&zo::Data::readInt64LE)},
+        {"UInt8", 0x12, through(&zo::Data::readUInt8)},
+        {"FourCC", 0x12345678, through(&zo::Data::readFourCC)},
     };
     for (const Case& c : cases)
     {
@@ -122,8 +136,9 @@ TEST(DataTypedWriters, WriteEachWidthAndReadBack)
     EXPECT_EQ(stream.writeInt8(-5), 0);
     EXPECT_EQ(stream.writeUInt8(0xEE), 0);
 
-    const Bytes expected {'R', 'I', 'F', 'F', 0x12, 0x34, 0xFE, 0xFF, 0xA1, 0xB2, 0xC3, 0xD4, 0xFD, 0xFF, 0xFF, 0xFF,
-                          1, 2, 3, 4, 5, 6, 7, 8, 0xFC, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFB, 0xEE};
+    const Bytes expected{'R',  'I',  'F',  'F',  0x12, 0x34, 0xFE, 0xFF, 0xA1, 0xB2, 0xC3, 0xD4,
+                         0xFD, 0xFF, 0xFF, 0xFF, 1,    2,    3,    4,    5,    6,    7,    8,
+                         0xFC, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFB, 0xEE};
     ASSERT_EQ(stream.dataLength(), static_cast<std::int64_t>(expected.size()));
     EXPECT_EQ(Bytes(stream.data(), stream.data() + stream.dataLength()), expected);
 
@@ -148,7 +163,7 @@ TEST(MemData, SeekTargetsAndRefusals)
         std::int64_t positionAfter;
     };
     // Cases run in order on one stream; refusals leave the position.
-    const Case cases[] {
+    const Case cases[]{
         {0, zo::Data::fromEnd, 0, 8},
         {1, zo::Data::fromEnd, result::seekFailed, 8},
         {-3, zo::Data::fromEnd, 0, 5},
@@ -188,10 +203,10 @@ TEST(MemData, WriteGrowsAnOwnedBufferAndOverwritesInPlace)
     zo::MemData stream;
     attachCopy(stream, {1, 2, 3, 4});
     ASSERT_EQ(stream.seek(2, zo::Data::fromStart), 0);
-    const unsigned char more[] {9, 9, 9, 9};
+    const unsigned char more[]{9, 9, 9, 9};
     EXPECT_EQ(stream.write(more, 4), 4u);
     EXPECT_EQ(stream.tell(), 6);
-    EXPECT_EQ(Bytes(stream.data(), stream.data() + stream.dataLength()), (Bytes {1, 2, 9, 9, 9, 9}));
+    EXPECT_EQ(Bytes(stream.data(), stream.data() + stream.dataLength()), (Bytes{1, 2, 9, 9, 9, 9}));
 }
 
 TEST(MemData, WriteToABorrowedBufferStopsAtItsEnd)
@@ -203,21 +218,21 @@ TEST(MemData, WriteToABorrowedBufferStopsAtItsEnd)
     ASSERT_EQ(stream.attach(storage + 4, false, 8), 0);
     ASSERT_EQ(stream.seek(5, zo::Data::fromStart), 0);
 
-    const unsigned char bytes[] {1, 2, 3, 4, 5, 6};
+    const unsigned char bytes[]{1, 2, 3, 4, 5, 6};
     EXPECT_EQ(stream.write(bytes, sizeof bytes), 3u);
     EXPECT_EQ(stream.tell(), 8);
     EXPECT_EQ(stream.dataLength(), 8);
     EXPECT_EQ(stream.write(bytes, sizeof bytes), 0u);
     EXPECT_EQ(stream.writeUInt32LE(7), result::shortWrite);
 
-    const unsigned char expected[16] {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA,
-                                      0xAA, 1,    2,    3,    0xAA, 0xAA, 0xAA, 0xAA};
+    const unsigned char expected[16]{0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA,
+                                     0xAA, 1,    2,    3,    0xAA, 0xAA, 0xAA, 0xAA};
     EXPECT_EQ(std::memcmp(storage, expected, sizeof storage), 0);
 }
 
 TEST(MemData, ReserveRules)
 {
-    unsigned char lent[4] {1, 2, 3, 4};
+    unsigned char lent[4]{1, 2, 3, 4};
     zo::MemData borrowed;
     ASSERT_EQ(borrowed.attach(lent, false, 4), 0);
     EXPECT_EQ(borrowed.reserve(64, false), result::wrongState);
@@ -235,7 +250,7 @@ TEST(MemData, ReserveRules)
     EXPECT_EQ(owned.bufferCapacity(), 100);
     EXPECT_EQ(owned.reserve(50, false), 0); // large enough already: unchanged
     EXPECT_EQ(owned.bufferCapacity(), 100);
-    EXPECT_EQ(Bytes(owned.data(), owned.data() + owned.dataLength()), (Bytes {0x12, 0x34, 0x56, 0x78}));
+    EXPECT_EQ(Bytes(owned.data(), owned.data() + owned.dataLength()), (Bytes{0x12, 0x34, 0x56, 0x78}));
     EXPECT_EQ(owned.reserve(-1, true), result::invalidArgument);
 }
 
@@ -270,7 +285,7 @@ TEST(FileData, OpenModesReadAndWriteARealFile)
         EXPECT_EQ(out.close(), 0);
         EXPECT_FALSE(out.isOpen());
     }
-    EXPECT_EQ(readFile(path), (Bytes {'R', 'I', 'F', 'F', 0xEF, 0xBE, 0xAD, 0xDE}));
+    EXPECT_EQ(readFile(path), (Bytes{'R', 'I', 'F', 'F', 0xEF, 0xBE, 0xAD, 0xDE}));
 
     zo::FileData in;
     ASSERT_EQ(in.open(path, zo::FileData::modeRead), 0);

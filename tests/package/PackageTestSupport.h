@@ -125,12 +125,9 @@ inline std::string fullDescription()
 inline std::vector<zo::PackageWriter::Member> completePackageMembers()
 {
     return {
-        {"model.json", textBytes(fullDescription())},
-        {"dyn.win", patternBytes(24, 2)},
-        {"44100.gmm", patternBytes(1500, 3)},
-        {"44100.intragmm", patternBytes(700, 4)},
-        {"44100.diffgmm", patternBytes(512, 5)},
-        {"44100.gvpf", patternBytes(960, 6)},
+        {"model.json", textBytes(fullDescription())}, {"dyn.win", patternBytes(24, 2)},
+        {"44100.gmm", patternBytes(1500, 3)},         {"44100.intragmm", patternBytes(700, 4)},
+        {"44100.diffgmm", patternBytes(512, 5)},      {"44100.gvpf", patternBytes(960, 6)},
         {"img256.png", patternBytes(300, 7)},
     };
 }

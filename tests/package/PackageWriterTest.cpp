@@ -1,5 +1,5 @@
-#include "package/MemData.h"
 #include "package/PackageWriter.h"
+#include "package/MemData.h"
 #include "package/Pupack.h"
 #include "package/Tar.h"
 
@@ -61,7 +61,11 @@ TEST(PackageWriter, ArchiveShapeIsWhatTheReaderAccepts)
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&archive[124])), size);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&archive[136])), "14544400200"); // 2024-01-01
     EXPECT_EQ(archive[156], '0');
-    EXPECT_EQ(std::memcmp(&archive[257], "ustar\0" "00", 8), 0);
+    EXPECT_EQ(std::memcmp(&archive[257],
+                          "ustar\0"
+                          "00",
+                          8),
+              0);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&archive[265])), "tavilo");
 
     EXPECT_EQ(tarIndexResult(archive), 0);
@@ -103,7 +107,7 @@ TEST(PackageWriter, RefusesWhatTheReaderCannotHold)
         std::string name;
         const char* messagePart;
     };
-    const Case cases[] {
+    const Case cases[]{
         {std::string(100, 'a'), "shorter than 100"},
         {std::string(250, 'b'), "shorter than 100"},
         {"", "needs a name"},
@@ -177,7 +181,8 @@ protected:
     std::string gnuArchive(const std::string& name, const std::string& options)
     {
         const std::string archive = folder.file(name);
-        std::string command = "tar " + options + " -cf " + quoted(archive) + " -C " + quoted(folder.file("model"));
+        std::string command =
+            "tar " + options + " -cf " + quoted(archive) + " -C " + quoted(folder.file("model"));
         for (const auto& member : members())
             command += " " + member.name;
         const auto [status, output] = run(command);
@@ -209,7 +214,7 @@ TEST_F(GnuTar, SingleBlockRecordsLoad)
     Pupack package(archive);
     ASSERT_EQ(package.status(), 0);
     EXPECT_EQ(package.displayName(), "RirikaMale");
-    EXPECT_EQ(package.sampleRates(), std::vector<double> {44100.0});
+    EXPECT_EQ(package.sampleRates(), std::vector<double>{44100.0});
     for (const auto& member : members())
     {
         Bytes bytes;
@@ -249,7 +254,8 @@ TEST_F(GnuTar, ListsAndExtractsWriterArchives)
     EXPECT_EQ(index, writer.members().size());
 
     std::filesystem::create_directories(folder.file("out"));
-    const auto [extractStatus, output] = run("tar -xf " + quoted(archive) + " -C " + quoted(folder.file("out")));
+    const auto [extractStatus, output] =
+        run("tar -xf " + quoted(archive) + " -C " + quoted(folder.file("out")));
     ASSERT_EQ(extractStatus, 0) << output;
     for (const auto& member : writer.members())
         EXPECT_EQ(readFile(folder.file("out/" + member.name)), member.bytes) << member.name;

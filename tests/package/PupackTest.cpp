@@ -22,8 +22,9 @@ Members withDescription(Members members, const std::string& description)
 
 Members without(Members members, const std::string& name)
 {
-    members.erase(std::remove_if(members.begin(), members.end(), [&](const auto& m) { return m.name == name; }),
-                  members.end());
+    members.erase(
+        std::remove_if(members.begin(), members.end(), [&](const auto& m) { return m.name == name; }),
+        members.end());
     return members;
 }
 
@@ -73,7 +74,7 @@ TEST(Pupack, CompletePackageLoadsAndAnswersItsQueries)
     EXPECT_EQ(package->title(nullptr), "Ririka for male voices");
     EXPECT_EQ(package->title("ja_JP"), "りりか（男性用）");
     EXPECT_EQ(package->target("zh_CN"), "莉莉卡");
-    EXPECT_EQ(package->sampleRates(), std::vector<double> {44100.0});
+    EXPECT_EQ(package->sampleRates(), std::vector<double>{44100.0});
     EXPECT_TRUE(package->supportsSampleRate(44100.0));
     EXPECT_FALSE(package->supportsSampleRate(48000.0));
     EXPECT_FALSE(package->supportsSampleRate(16000.0));
@@ -115,8 +116,8 @@ TEST(Pupack, ReadsMembersByBaseName)
 
 TEST(Pupack, LaterMemberOfTheSameNameWins)
 {
-    const Members members = with(with(completePackageMembers(), "dyn.win", patternBytes(16, 77)), "model.json",
-                                 textBytes(R"({"title": "second"})"));
+    const Members members = with(with(completePackageMembers(), "dyn.win", patternBytes(16, 77)),
+                                 "model.json", textBytes(R"({"title": "second"})"));
     const auto package = openInMemory(members);
     ASSERT_EQ(package->status(), 0);
     EXPECT_EQ(package->title(nullptr), "second");
@@ -147,8 +148,8 @@ TEST(Pupack, RecognisedMemberNames)
         const char* name;
         bool known;
     };
-    const Case cases[] {
-        {"16000.intragmm", true}, {"48000.diffgmm", true},  {"44100abc.gvpf", true},
+    const Case cases[]{
+        {"16000.intragmm", true}, {"48000.diffgmm", true},   {"44100abc.gvpf", true},
         {"22050.gmm", false},     {"x.gmm", false},          {"img", true},
         {"imgfoo.jpg", true},     {"model.json.bak", false}, {"99999999999999999999999.gmm", false},
         {"a:b\\c/dyn.win", true},
@@ -175,15 +176,15 @@ TEST(Pupack, RateNeedsAllFourParameterMembers)
         all = with(all, std::string("16000") + extension, patternBytes(8));
     }
     const auto three = openInMemory(all);
-    EXPECT_EQ(three->sampleRates(), (std::vector<double> {16000.0, 44100.0, 48000.0}));
+    EXPECT_EQ(three->sampleRates(), (std::vector<double>{16000.0, 44100.0, 48000.0}));
 }
 
 TEST(Pupack, ImageChoice)
 {
-    const Members members = with(with(with(without(completePackageMembers(), "img256.png"), "img256.png",
-                                           patternBytes(256, 1)),
-                                      "art/img512.png", patternBytes(512, 2)),
-                                 "img1024.png", patternBytes(1024, 3));
+    const Members members =
+        with(with(with(without(completePackageMembers(), "img256.png"), "img256.png", patternBytes(256, 1)),
+                  "art/img512.png", patternBytes(512, 2)),
+             "img1024.png", patternBytes(1024, 3));
     const auto package = openInMemory(members);
     ASSERT_EQ(package->status(), 0);
 
@@ -194,10 +195,12 @@ TEST(Pupack, ImageChoice)
         ResultCode expected;
         std::int64_t length; // the images are as long as their nominal size
     };
-    const Case cases[] {
-        {300, false, 0, 256},   {300, true, 0, 512},    {384, false, 0, 256}, // equal distance: earlier wins
-        {5000, false, 0, 1024}, {5000, true, result::noImage, 0},             {0, true, 0, 256},
-        {70000, false, result::noImage, 0},                                    {-100, false, 0, 256},
+    const Case cases[]{
+        {300, false, 0, 256},   {300, true, 0, 512},
+        {384, false, 0, 256}, // equal distance: earlier wins
+        {5000, false, 0, 1024}, {5000, true, result::noImage, 0},
+        {0, true, 0, 256},      {70000, false, result::noImage, 0},
+        {-100, false, 0, 256},
     };
     for (const Case& c : cases)
     {
@@ -239,7 +242,7 @@ TEST(Pupack, LocalisedLookup)
         std::string (Pupack::*query)(const char*) const;
         std::string expected;
     };
-    const Case cases[] {
+    const Case cases[]{
         {"ja_JP", &Pupack::title, "ja title"},
         {"ja_JP", &Pupack::description, "Top description"}, // "ja" has no description
         {"ja_JP", &Pupack::narrator, "Top narrator"},       // an empty localised string
@@ -248,7 +251,7 @@ TEST(Pupack, LocalisedLookup)
         {"zh_TW", &Pupack::description, "zh description"}, // zh-TW, then zh
         {"zh_TW", &Pupack::narrator, "Top narrator"},      // zh-TW, zh, then the top level
         {"zh_CN", &Pupack::title, "zh title"},
-        {"zh_CN", &Pupack::target, ""},                      // not a string anywhere
+        {"zh_CN", &Pupack::target, ""}, // not a string anywhere
         {"ko_KR", &Pupack::title, "Top"},
         {"en_US", &Pupack::title, "Top"},
         {nullptr, &Pupack::title, "Top"},
@@ -271,13 +274,14 @@ TEST(Pupack, DefaultsForMissingOrMistypedKeys)
         const char* target;
         const char* narrator;
     };
-    const Case cases[] {
+    const Case cases[]{
         {R"({})", 0, 2, 1, 1, "", ""},
         {R"({"volume": "loud", "pitch": true, "version": null, "formatVersion": [3]})", 0, 2, 1, 1, "", ""},
         {R"({"volume": 2, "pitch": 0.5, "version": 7, "formatVersion": 3.5})", 7, 3.5, 0.5, 2, "", ""},
-        {R"({"target": "T", "narrator": "N", "targetIdentifier": "", "narratorIdentifier": 4})", 0, 2, 1, 1, "T",
-         "N"},
-        {R"({"targetIdentifier": "tid", "target": "T", "narratorIdentifier": "nid"})", 0, 2, 1, 1, "tid", "nid"},
+        {R"({"target": "T", "narrator": "N", "targetIdentifier": "", "narratorIdentifier": 4})", 0, 2, 1, 1,
+         "T", "N"},
+        {R"({"targetIdentifier": "tid", "target": "T", "narratorIdentifier": "nid"})", 0, 2, 1, 1, "tid",
+         "nid"},
     };
     for (const Case& c : cases)
     {
@@ -304,9 +308,11 @@ TEST(Pupack, LoadFailures)
         Bytes archive;
         ResultCode expected;
     };
-    const std::vector<Case> cases {
-        {"no model.json", archiveOf(without(completePackageMembers(), "model.json")), result::invalidDescription},
-        {"empty model.json", archiveOf(withDescription(completePackageMembers(), "")), result::invalidDescription},
+    const std::vector<Case> cases{
+        {"no model.json", archiveOf(without(completePackageMembers(), "model.json")),
+         result::invalidDescription},
+        {"empty model.json", archiveOf(withDescription(completePackageMembers(), "")),
+         result::invalidDescription},
         {"model.json not JSON", archiveOf(withDescription(completePackageMembers(), "{\"title\": ")),
          result::invalidDescription},
         {"root not an object", archiveOf(withDescription(completePackageMembers(), "[1, 2]")),
@@ -380,7 +386,8 @@ TEST(Pupack, FileAndMemoryGiveTheSameResults)
     for (const int size : {100, 300, 400, 2000})
     {
         std::int64_t fileLength = 0, memoryLength = 0;
-        EXPECT_EQ(fromFile.image(nullptr, &fileLength, size, true), fromMemory.image(nullptr, &memoryLength, size, true));
+        EXPECT_EQ(fromFile.image(nullptr, &fileLength, size, true),
+                  fromMemory.image(nullptr, &memoryLength, size, true));
         EXPECT_EQ(fileLength, memoryLength);
     }
 }

@@ -1,5 +1,5 @@
-#include "package/MemData.h"
 #include "package/Tar.h"
+#include "package/MemData.h"
 
 #include "package/PackageTestSupport.h"
 
@@ -59,7 +59,7 @@ private:
     bool& destroyed;
 };
 
-const std::vector<zo::PackageWriter::Member> threeMembers {
+const std::vector<zo::PackageWriter::Member> threeMembers{
     {"model.json", textBytes("{}")},
     {"empty.bin", {}},
     {"folder/44100.gmm", patternBytes(1030, 9)},
@@ -146,7 +146,7 @@ TEST(Tar, StrictShapes)
         std::function<void(Bytes&)> change;
         ResultCode expected;
     };
-    const std::vector<Case> cases {
+    const std::vector<Case> cases{
         {"as written", [](Bytes&) {}, 0},
         {"padded to a 10240-byte record", [](Bytes& a) { a.resize(10240, 0); }, result::malformedArchive},
         {"one extra zero block", [](Bytes& a) { a.resize(a.size() + 512, 0); }, result::malformedArchive},
@@ -155,16 +155,18 @@ TEST(Tar, StrictShapes)
         {"length not a multiple of 512", [](Bytes& a) { a.push_back(0); }, result::malformedArchive},
         {"second closing block not zero", [](Bytes& a) { a.back() = 1; }, result::malformedArchive},
         {"wrong checksum", [](Bytes& a) { a[0] = 'M'; }, result::malformedArchive},
-        {"checksum field not a number", [](Bytes& a) { std::memcpy(&a[148], "x1234  ", 7); }, result::malformedArchive},
-        {"block that is neither header nor zeros", [=](Bytes& a) { std::memset(&a[lastHeader + 257], 'x', 5); },
+        {"checksum field not a number", [](Bytes& a) { std::memcpy(&a[148], "x1234  ", 7); },
          result::malformedArchive},
+        {"block that is neither header nor zeros",
+         [=](Bytes& a) { std::memset(&a[lastHeader + 257], 'x', 5); }, result::malformedArchive},
         {"data longer than the archive", [=](Bytes& a) { setSizeField(a, lastHeader, "00000100000"); },
          result::malformedArchive},
-        {"data running into the closing blocks", [=](Bytes& a) { setSizeField(a, lastHeader, "00000005000"); },
-         result::malformedArchive},
+        {"data running into the closing blocks",
+         [=](Bytes& a) { setSizeField(a, lastHeader, "00000005000"); }, result::malformedArchive},
         {"largest size the field holds", [=](Bytes& a) { setSizeField(a, lastHeader, "777777777777"); },
          result::malformedArchive},
-        {"zero block before the end", [](Bytes& a) { std::memset(&a[512], 0, 1024); }, result::malformedArchive},
+        {"zero block before the end", [](Bytes& a) { std::memset(&a[512], 0, 1024); },
+         result::malformedArchive},
         {"only two zero blocks", [](Bytes& a) { a.assign(1024, 0); }, 0},
         {"a single zero block", [](Bytes& a) { a.assign(512, 0); }, result::malformedArchive},
         {"empty", [](Bytes& a) { a.clear(); }, 0},
@@ -230,9 +232,9 @@ TEST(TarContent, ParseOctal)
         const char* field;
         std::int64_t expected;
     };
-    const Case cases[] {
-        {"0000644\0", 0644},   {"   17 \0\0", 017},      {"12345678", 01234567},
-        {"x17\0\0\0\0\0", 0}, {"        ", 0},         {"0008\0\0\0\0", 0},
+    const Case cases[]{
+        {"0000644\0", 0644},  {"   17 \0\0", 017}, {"12345678", 01234567},
+        {"x17\0\0\0\0\0", 0}, {"        ", 0},     {"0008\0\0\0\0", 0},
     };
     for (const Case& c : cases)
     {
