@@ -24,7 +24,7 @@ EnvelopeConverter::~EnvelopeConverter() = default;
 
 std::int64_t EnvelopeConverter::generatorDelay() const noexcept
 {
-    return intraMap->lag() + intraMap->trajectory().windows().maxRight;
+    return intraMap->trajectory().lag() + intraMap->trajectory().windows().maxRight;
 }
 
 ConvertedEnvelopes EnvelopeConverter::convert(const FrameMatrix& features)

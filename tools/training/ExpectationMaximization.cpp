@@ -347,3 +347,84 @@ double averageLogLikelihood(const JointDensityGmm& model, const FrameMatrix& sou
 }
 
 } // namespace training
+
+namespace training
+{
+
+int selectClass(const JointDensityGmm& model, const double* x) noexcept
+{
+    int best = -1;
+    double bestScore = 0.0;
+    for (int k = 0; k < model.classes; ++k)
+    {
+        if (!(model.weights[static_cast<std::size_t>(k)] > 0.0))
+            continue;
+        double score = std::log(model.weights[static_cast<std::size_t>(k)]);
+        for (int j = 0; j < model.dimension; ++j)
+        {
+            const std::size_t i = model.at(k, j);
+            const double e = x[j] - model.sourceMeans[i];
+            score -= 0.5 * (std::log(model.sourceVariances[i]) + e * e / model.sourceVariances[i]);
+        }
+        if (best < 0 || score > bestScore)
+        {
+            best = k;
+            bestScore = score;
+        }
+    }
+    return std::max(best, 0);
+}
+
+JointDensityGmm refitForClassSelection(JointDensityGmm model, const FrameMatrix& source, const FrameMatrix& target,
+                                       const GmmTrainingSettings& settings, std::size_t minimumFrames)
+{
+    checkShapes(source, target);
+    checkSettings(settings);
+    const Floors floors = floorsFor(source, target, settings.varianceFloor);
+    const int n = model.dimension;
+    const auto values = static_cast<std::size_t>(model.classes) * static_cast<std::size_t>(n);
+    std::vector<std::size_t> count(static_cast<std::size_t>(model.classes), 0);
+    std::vector<double> sumX(values, 0.0), sumY(values, 0.0), sumXX(values, 0.0), sumXY(values, 0.0),
+        sumYY(values, 0.0);
+    for (std::size_t r = 0; r < source.rows; ++r)
+    {
+        const double* x = source.row(r);
+        const double* y = target.row(r);
+        const int k = selectClass(model, x);
+        ++count[static_cast<std::size_t>(k)];
+        for (int j = 0; j < n; ++j)
+        {
+            const std::size_t i = model.at(k, j);
+            sumX[i] += x[j];
+            sumY[i] += y[j];
+            sumXX[i] += x[j] * x[j];
+            sumXY[i] += x[j] * y[j];
+            sumYY[i] += y[j] * y[j];
+        }
+    }
+    for (int k = 0; k < model.classes; ++k)
+    {
+        const auto frames = static_cast<double>(count[static_cast<std::size_t>(k)]);
+        if (count[static_cast<std::size_t>(k)] < std::max<std::size_t>(minimumFrames, 2))
+            continue;
+        for (int j = 0; j < n; ++j)
+        {
+            const std::size_t i = model.at(k, j);
+            const double mx = sumX[i] / frames;
+            const double my = sumY[i] / frames;
+            const double cxx = std::max(0.0, sumXX[i] / frames - mx * mx);
+            const double cxy = sumXY[i] / frames - mx * my;
+            const double cyy = std::max(0.0, sumYY[i] / frames - my * my);
+            const double b = cxx > 0.0 ? cxy / cxx : 0.0;
+            const double v = std::max(cyy - b * cxy, floors.residual[static_cast<std::size_t>(j)]);
+            const double vx = model.sourceVariances[i];
+            // The mapping mu_y + b (x - mu_x) equals the regression my + b (x - mx).
+            model.targetMeans[i] = my + b * (model.sourceMeans[i] - mx);
+            model.crossCovariances[i] = b * vx;
+            model.targetVariances[i] = v + b * b * vx;
+        }
+    }
+    return model;
+}
+
+} // namespace training

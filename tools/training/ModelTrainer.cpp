@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -350,6 +351,8 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
                            : refineJointDensityGmm(std::move(joint), paired.source, paired.target, settings.gmm,
                                                    settings.gmm.finalIterations, emProgress);
         model.summary.logLikelihood = averageLogLikelihood(joint, paired.source, paired.target);
+        if (std::getenv("TAVILO_REFIT"))
+            joint = refitForClassSelection(std::move(joint), paired.source, paired.target, settings.gmm);
     }
 
     // The post-filter: the target's global variance against that of the training source
