@@ -5,6 +5,12 @@
 namespace tessel
 {
 
+namespace
+{
+/** Larger than any rounding of the level mapping (a few float steps near 1). */
+constexpr float writeBackTolerance = 1.0e-5f;
+} // namespace
+
 NoiseGateProcessor::NoiseGateProcessor()
     : triggerLevel(new juce::AudioParameterFloat("TriggerLevel", "Noise Gate Trigger Level", 0.0f, 1.0f, 0.5f))
 {
@@ -43,8 +49,10 @@ void NoiseGateProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::Mi
 
     gate->setTriggerLevel(levelForValue(triggerLevel->get()));
 
+    // Only a real difference is written back. In single precision some values (0.05, 0.1, 0.2, ...)
+    // map to a neighbouring float and back again, which would tell the listeners on every block.
     const float writtenBack = valueForLevel(static_cast<float>(gate->getTriggerLevel()));
-    if (writtenBack != triggerLevel->get())
+    if (std::abs(writtenBack - triggerLevel->get()) > writeBackTolerance)
     {
         // Sets the value and tells the listeners, here on the audio thread.
         triggerLevel->setValueNotifyingHost(triggerLevel->convertTo0to1(writtenBack));

@@ -12,8 +12,8 @@ namespace tessel
 
     Parameter 0, "TriggerLevel" ("Noise Gate Trigger Level"): 0 to 1, default 0.5. A value v maps to
     the gate's trigger level L = min(0.1 v², 0.1) (0.5 gives 0.025, 1 gives 0.1). Each block writes
-    back sqrt(10 L) when it differs from the parameter, which only corrects rounding; listeners of
-    this parameter are therefore called from the audio thread. */
+    back sqrt(10 L) when it differs from the parameter by more than rounding; listeners of this
+    parameter may therefore be called from the audio thread. */
 class NoiseGateProcessor : public ProcessorBase
 {
 public:
