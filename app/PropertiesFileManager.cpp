@@ -124,7 +124,11 @@ void PropertiesFileManager::save()
     if (propertiesFile == nullptr || !saveEnabled || !loaded)
         return;
 
-    listeners.call([](Listener& listener) { listener.propertiesWillBeSaved(); });
+    // In the order they were added; a copy, because a listener may remove itself or another one.
+    const auto toTell = listeners;
+    for (auto* listener : toTell)
+        if (std::find(listeners.begin(), listeners.end(), listener) != listeners.end())
+            listener->propertiesWillBeSaved();
 
     for (const auto& [key, tree] : trees)
     {
@@ -137,12 +141,13 @@ void PropertiesFileManager::save()
 
 void PropertiesFileManager::addListener(Listener* listener)
 {
-    listeners.add(listener);
+    if (listener != nullptr && std::find(listeners.begin(), listeners.end(), listener) == listeners.end())
+        listeners.push_back(listener);
 }
 
 void PropertiesFileManager::removeListener(Listener* listener)
 {
-    listeners.remove(listener);
+    listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
 }
 
 std::vector<PropertiesFileManager::MigrationTask> PropertiesFileManager::createMigrationTasks()

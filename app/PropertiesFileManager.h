@@ -137,7 +137,7 @@ private:
     bool saveEnabled = true;
     bool loaded = false;
     std::vector<MigrationTask> pendingTasks;
-    juce::ListenerList<Listener> listeners;
+    std::vector<Listener*> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(PropertiesFileManager)
 };

@@ -8,6 +8,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
+#include <ostream>
 
 namespace testing_support
 {
@@ -33,3 +34,16 @@ inline void runMessageLoop(int milliseconds)
 }
 
 } // namespace testing_support
+
+namespace juce
+{
+/** Readable gtest messages for JUCE strings. */
+inline void PrintTo(const String& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const StringArray& texts, std::ostream* os)
+{
+    *os << "{\"" << texts.joinIntoString("\", \"").toStdString() << "\"}";
+}
+} // namespace juce
