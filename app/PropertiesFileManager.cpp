@@ -24,9 +24,15 @@ JUCE_IMPLEMENT_SINGLETON(PropertiesFileManager)
 
 const juce::StringArray& PropertiesFileManager::getKeys()
 {
-    static const juce::StringArray keys{bootLogKey,          audioDeviceSetupKey,         audioRoutingSetupKey,
-                                        audioRecorderSetupKey, audioProcessorParametersKey, pupackSelectorSlotKey,
-                                        pupackMetaDataKey,   menuSetupKey,                updateSetupKey,
+    static const juce::StringArray keys{bootLogKey,
+                                        audioDeviceSetupKey,
+                                        audioRoutingSetupKey,
+                                        audioRecorderSetupKey,
+                                        audioProcessorParametersKey,
+                                        pupackSelectorSlotKey,
+                                        pupackMetaDataKey,
+                                        menuSetupKey,
+                                        updateSetupKey,
                                         oscSetupKey};
     return keys;
 }
@@ -158,8 +164,8 @@ std::vector<PropertiesFileManager::MigrationTask> PropertiesFileManager::createM
                          // Settings from before 1.1.0: extract the built-in packages again.
                          const auto bundleFolder = getSettingsFolder().getChildFile("BundleData");
                          bundleFolder.createDirectory();
-                         for (const auto& entry : juce::RangedDirectoryIterator(
-                                  bundleFolder, true, "*.ppc", juce::File::findFiles))
+                         for (const auto& entry : juce::RangedDirectoryIterator(bundleFolder, true, "*.ppc",
+                                                                                juce::File::findFiles))
                          {
                              const auto file = entry.getFile();
                              if (file.existsAsFile())
@@ -167,7 +173,8 @@ std::vector<PropertiesFileManager::MigrationTask> PropertiesFileManager::createM
                          }
                      }});
 
-    std::stable_sort(tasks.begin(), tasks.end(), [](const MigrationTask& a, const MigrationTask& b)
+    std::stable_sort(tasks.begin(), tasks.end(),
+                     [](const MigrationTask& a, const MigrationTask& b)
                      { return versionNumber(a.version) < versionNumber(b.version); });
     return tasks;
 }
@@ -222,7 +229,8 @@ void PropertiesFileManager::runPendingMigrations()
 
 bool PropertiesFileManager::askUserToResetPreferences()
 {
-    juce::AlertWindow window(juce::translate("MSG_LaunchingOldVersion"), juce::translate("MSG_ConfirmToResetPreferences"),
+    juce::AlertWindow window(juce::translate("MSG_LaunchingOldVersion"),
+                             juce::translate("MSG_ConfirmToResetPreferences"),
                              juce::MessageBoxIconType::QuestionIcon);
     window.addButton(juce::translate("MSG_QuitTavilo"), 0, juce::KeyPress(juce::KeyPress::escapeKey));
     window.addButton(juce::translate("MSG_ResetAndGo"), 1, juce::KeyPress(juce::KeyPress::returnKey));

@@ -105,8 +105,8 @@ bool AudioRecorderProcessor::startRecording(const juce::File& file)
         return false;
     stream.release(); // now owned by the writer
 
-    auto newWriter =
-        std::make_unique<juce::AudioFormatWriter::ThreadedWriter>(writer.release(), backgroundThread, fifoSamples);
+    auto newWriter = std::make_unique<juce::AudioFormatWriter::ThreadedWriter>(writer.release(),
+                                                                               backgroundThread, fifoSamples);
     threadedWriter = std::move(newWriter);
 
     const juce::ScopedLock lock(writerLock);

@@ -7,8 +7,9 @@ namespace tsx
 {
 
 NoiseGate::NoiseGate(double sampleRate_, int numChannels_, double triggerLevel_)
-    : sampleRate(sampleRate_), numChannels(std::max(0, numChannels_)), triggerLevel(clampTriggerLevel(triggerLevel_)),
-      threshold(numChannels * triggerLevel), attackSamples(static_cast<int>(attackSeconds * sampleRate)),
+    : sampleRate(sampleRate_), numChannels(std::max(0, numChannels_)),
+      triggerLevel(clampTriggerLevel(triggerLevel_)), threshold(numChannels * triggerLevel),
+      attackSamples(static_cast<int>(attackSeconds * sampleRate)),
       holdSamples(static_cast<int>(holdSeconds * sampleRate)),
       decaySamples(static_cast<int>(decaySeconds * sampleRate)), delayLength(holdSamples + 1),
       decayStep(decaySamples > 0 ? 1.0 / decaySamples : 1.0),

@@ -12,7 +12,8 @@ constexpr float writeBackTolerance = 1.0e-5f;
 } // namespace
 
 NoiseGateProcessor::NoiseGateProcessor()
-    : triggerLevel(new juce::AudioParameterFloat("TriggerLevel", "Noise Gate Trigger Level", 0.0f, 1.0f, 0.5f))
+    : triggerLevel(
+          new juce::AudioParameterFloat("TriggerLevel", "Noise Gate Trigger Level", 0.0f, 1.0f, 0.5f))
 {
     addParameter(triggerLevel);
 }

@@ -32,7 +32,8 @@ void runStage(benchmark::State& state, juce::AudioProcessor& processor, int inpu
         configure(processor);
 
     // Speech-like level with pauses, so that the gate and the ducker switch.
-    auto source = testing_harness::makeSine(runner.getNumChannels(), static_cast<int>(rate), rate, 180.0, 0.3f);
+    auto source =
+        testing_harness::makeSine(runner.getNumChannels(), static_cast<int>(rate), rate, 180.0, 0.3f);
     for (int c = 0; c < source.getNumChannels(); ++c)
         source.applyGain(c, static_cast<int>(rate / 2), static_cast<int>(rate / 4), 0.001f);
     auto work = source;
@@ -45,8 +46,8 @@ void runStage(benchmark::State& state, juce::AudioProcessor& processor, int inpu
         runner.process(work);
         benchmark::DoNotOptimize(work.getReadPointer(0));
     }
-    state.counters["core_share"] =
-        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["core_share"] = benchmark::Counter(
+        static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void setNormalised(juce::AudioProcessor& processor, int index, float value)

@@ -1,5 +1,5 @@
-#include "BinaryData.h"
 #include "app/ErrorMessageManager.h"
+#include "BinaryData.h"
 #include "support/JuceTestEnvironment.h"
 
 #include <set>
@@ -49,7 +49,8 @@ TEST_F(ErrorMessages, TheHighestPendingCodeIsShownWithItsBlockingFlag)
         const char* shown;
     } cases[] = {
         {{}, "hide"},
-        {{ErrorMessageManager::noVoiceInputRouting}, "show Please setup Input Channels Routing (Voice) (blocking)"},
+        {{ErrorMessageManager::noVoiceInputRouting},
+         "show Please setup Input Channels Routing (Voice) (blocking)"},
         {{ErrorMessageManager::noInputDevice}, "show Please setup Audio Device (Input) (blocking)"},
         {{ErrorMessageManager::noInputDevice, ErrorMessageManager::noOutputDevice},
          "show Please setup Audio Device (Output) (blocking)"},
@@ -76,8 +77,9 @@ TEST_F(ErrorMessages, RecordingHidesTheRoutingMessageUntilItStops)
     refresh();
     manager.clearMessage(ErrorMessageManager::recording);
     refresh();
-    EXPECT_EQ(display.calls, juce::StringArray("show Recording now.",
-                                               "show Please setup Input Channels Routing (Voice) (blocking)"));
+    EXPECT_EQ(display.calls,
+              juce::StringArray("show Recording now.",
+                                "show Please setup Input Channels Routing (Voice) (blocking)"));
 }
 
 TEST_F(ErrorMessages, ManyChangesGiveOneRefreshAndRaiseThenClearShowsNothing)

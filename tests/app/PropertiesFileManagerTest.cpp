@@ -200,7 +200,8 @@ TEST_F(SettingsStore, ListenersAreToldOnceEachInTheOrderAdded)
     opened.store.addListener(&slot);
     opened.store.removeListener(&slot);
     opened.store.save();
-    EXPECT_EQ(calls, juce::StringArray(PropertiesFileManager::oscSetupKey, PropertiesFileManager::audioDeviceSetupKey));
+    EXPECT_EQ(calls, juce::StringArray(PropertiesFileManager::oscSetupKey,
+                                       PropertiesFileManager::audioDeviceSetupKey));
     EXPECT_TRUE(settingsFile().existsAsFile());
     opened.store.removeListener(&osc);
     opened.store.removeListener(&device);
@@ -218,7 +219,8 @@ TEST_F(SettingsStore, SetXmlWithTheStoredTreeKeepsACopy)
 
 TEST_F(SettingsStore, NewerSettingsAndTheAnswerQuitLeaveTheFileByteForByte)
 {
-    writeSettings({{PropertiesFileManager::bootLogKey, "<?xml version=\"1.0\"?><BOOTLOG ApplicationVersion=\"1.5.1\"/>"},
+    writeSettings({{PropertiesFileManager::bootLogKey,
+                    "<?xml version=\"1.0\"?><BOOTLOG ApplicationVersion=\"1.5.1\"/>"},
                    {PropertiesFileManager::oscSetupKey, document("OSCSETUP", "newer")}});
     addPackages(bundleFolder());
     juce::MemoryBlock before;
@@ -247,7 +249,8 @@ TEST_F(SettingsStore, NewerSettingsAndTheAnswerQuitLeaveTheFileByteForByte)
 
 TEST_F(SettingsStore, NewerSettingsAndTheAnswerResetStartFromDefaultsAndMigrate)
 {
-    writeSettings({{PropertiesFileManager::bootLogKey, "<?xml version=\"1.0\"?><BOOTLOG ApplicationVersion=\"1.5.1\"/>"},
+    writeSettings({{PropertiesFileManager::bootLogKey,
+                    "<?xml version=\"1.0\"?><BOOTLOG ApplicationVersion=\"1.5.1\"/>"},
                    {PropertiesFileManager::oscSetupKey, document("OSCSETUP", "newer")}});
     addPackages(bundleFolder());
 
@@ -275,14 +278,14 @@ TEST_F(SettingsStore, StoredVersionDecidesTheQuestionAndTheMigrations)
         bool asked;
         bool migrated;
     } cases[] = {
-        {nullptr, false, true},                                          // first start
-        {"<BOOTLOG/>", false, true},                                     // no version: counts as 0
+        {nullptr, false, true},      // first start
+        {"<BOOTLOG/>", false, true}, // no version: counts as 0
         {"<BOOTLOG ApplicationVersion=\"1.0.9\"/>", false, true},
         {"<BOOTLOG ApplicationVersion=\"1.1.0\"/>", false, false},
         {"<BOOTLOG ApplicationVersion=\"1.4.2\"/>", false, false},
-        {"<BOOTLOG ApplicationVersion=\"1.5\"/>", false, false},         // same as 1.5.0
-        {"<BOOTLOG ApplicationVersion=\"1.5.0.7\"/>", false, false},     // fourth token ignored
-        {"<BOOTLOG ApplicationVersion=\"1.5.1\"/>", true, true},         // answered with reset
+        {"<BOOTLOG ApplicationVersion=\"1.5\"/>", false, false},     // same as 1.5.0
+        {"<BOOTLOG ApplicationVersion=\"1.5.0.7\"/>", false, false}, // fourth token ignored
+        {"<BOOTLOG ApplicationVersion=\"1.5.1\"/>", true, true},     // answered with reset
         {"<BOOTLOG ApplicationVersion=\"2.0\"/>", true, true},
     };
 
@@ -316,8 +319,9 @@ TEST(VersionNumber, CombinesTheFirstThreeTokens)
     {
         const char* text;
         std::int64_t number;
-    } cases[] = {{"10.13", 10013000}, {"1.5.0", 1005000}, {"1.5", 1005000}, {"", 0},       {"1.2.3.4", 1002003},
-                 {"1.1.0", 1001000},  {"2x.3y", 2003000}, {"a.b.c", 0},     {"0.0.9", 9}, {"3000.0.0", 3000000000}};
+    } cases[] = {{"10.13", 10013000},  {"1.5.0", 1005000},      {"1.5", 1005000},   {"", 0},
+                 {"1.2.3.4", 1002003}, {"1.1.0", 1001000},      {"2x.3y", 2003000}, {"a.b.c", 0},
+                 {"0.0.9", 9},         {"3000.0.0", 3000000000}};
     for (const auto& c : cases)
         EXPECT_EQ(tessel::versionNumber(c.text), c.number) << c.text;
 }

@@ -21,7 +21,8 @@ WavContent readWav(const juce::File& file)
 {
     WavContent content;
     juce::WavAudioFormat wav;
-    std::unique_ptr<juce::AudioFormatReader> reader(wav.createReaderFor(new juce::FileInputStream(file), true));
+    std::unique_ptr<juce::AudioFormatReader> reader(
+        wav.createReaderFor(new juce::FileInputStream(file), true));
     if (reader == nullptr)
         return content;
     content.sampleRate = reader->sampleRate;
@@ -65,8 +66,9 @@ struct Recording
 
     AudioRecorderProcessor recorder;
     OfflineProcessorRunner runner;
-    juce::File folder = juce::File::getSpecialLocation(juce::File::tempDirectory)
-                            .getChildFile("tavilo-recorder-" + juce::String::toHexString(juce::Random().nextInt64()));
+    juce::File folder =
+        juce::File::getSpecialLocation(juce::File::tempDirectory)
+            .getChildFile("tavilo-recorder-" + juce::String::toHexString(juce::Random().nextInt64()));
 };
 
 juce::AudioBuffer<float> twoSines(int numSamples, double rate)
@@ -74,8 +76,10 @@ juce::AudioBuffer<float> twoSines(int numSamples, double rate)
     juce::AudioBuffer<float> signal(2, numSamples);
     for (int i = 0; i < numSamples; ++i)
     {
-        signal.setSample(0, i, static_cast<float>(0.5 * std::sin(juce::MathConstants<double>::twoPi * 440.0 * i / rate)));
-        signal.setSample(1, i, static_cast<float>(0.3 * std::sin(juce::MathConstants<double>::twoPi * 660.0 * i / rate)));
+        signal.setSample(
+            0, i, static_cast<float>(0.5 * std::sin(juce::MathConstants<double>::twoPi * 440.0 * i / rate)));
+        signal.setSample(
+            1, i, static_cast<float>(0.3 * std::sin(juce::MathConstants<double>::twoPi * 660.0 * i / rate)));
     }
     return signal;
 }
@@ -96,7 +100,8 @@ std::pair<double, double> sineFitError(const juce::AudioBuffer<float>& samples, 
     const double a = 2 * s / (n - from), b = 2 * c / (n - from);
     double worst = 0;
     for (int k = from; k < n; ++k)
-        worst = std::max(worst, std::abs(samples.getSample(channel, k) - (a * std::sin(w * k) + b * std::cos(w * k))));
+        worst = std::max(
+            worst, std::abs(samples.getSample(channel, k) - (a * std::sin(w * k) + b * std::cos(w * k))));
     return {worst, std::hypot(a, b)};
 }
 } // namespace

@@ -6,7 +6,8 @@ namespace testing_harness
 {
 
 OfflineProcessorRunner::OfflineProcessorRunner(juce::AudioProcessor& processorToRun, int inputs, int outputs)
-    : processor(processorToRun), numInputs(inputs), numOutputs(outputs), numChannels(juce::jmax(inputs, outputs)),
+    : processor(processorToRun), numInputs(inputs), numOutputs(outputs),
+      numChannels(juce::jmax(inputs, outputs)),
       channelPointers(static_cast<size_t>(juce::jmax(1, numChannels)), nullptr)
 {
     midi.ensureSize(256);
@@ -71,8 +72,8 @@ juce::AudioBuffer<float> makeSine(int numChannels, int numSamples, double sample
     juce::AudioBuffer<float> buffer(numChannels, numSamples);
     for (int i = 0; i < numSamples; ++i)
     {
-        const auto value =
-            static_cast<float>(amplitude * std::sin(juce::MathConstants<double>::twoPi * frequency * i / sampleRate));
+        const auto value = static_cast<float>(
+            amplitude * std::sin(juce::MathConstants<double>::twoPi * frequency * i / sampleRate));
         for (int c = 0; c < numChannels; ++c)
             buffer.setSample(c, i, value);
     }

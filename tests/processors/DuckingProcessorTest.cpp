@@ -1,5 +1,5 @@
-#include "harness/OfflineProcessorRunner.h"
 #include "processors/DuckingProcessor.h"
+#include "harness/OfflineProcessorRunner.h"
 #include "support/JuceTestEnvironment.h"
 
 #include <cmath>
@@ -108,8 +108,8 @@ TEST(DuckingProcessor, FallsAndRecoversAtTheAttackAndReleaseRatesAt44100)
         // Held while the voice is still in the window, then up to 1 within about 1.07 s from 0.025.
         const int stop = onset + voiced;
         EXPECT_NEAR(buffer.getSample(0, stop + 4409), c.duckGain, c.duckGain * 1e-4);
-        EXPECT_NEAR(buffer.getSample(0, stop + 4410 + 1000), c.duckGain * std::pow(1.0000779628753662, 1000.0),
-                    c.duckGain * 2e-4);
+        EXPECT_NEAR(buffer.getSample(0, stop + 4410 + 1000),
+                    c.duckGain * std::pow(1.0000779628753662, 1000.0), c.duckGain * 2e-4);
         int recovered = -1;
         for (int i = stop; i < buffer.getNumSamples(); ++i)
             if (buffer.getSample(0, i) == 1.0f)
@@ -183,7 +183,8 @@ TEST(DuckingProcessor, EnergyWindowIs4410SamplesAlsoAt48000)
     const float held = 0.08f * 1.0000779f * 1.000001f;
     for (int i = stop; i < stop + 4410; ++i)
         ASSERT_LE(buffer.getSample(0, i), held) << i - stop;
-    EXPECT_NEAR(buffer.getSample(0, stop + 4410 + 300), 0.08 * std::pow(1.0000779628753662, 300.0), 0.08 * 2e-4);
+    EXPECT_NEAR(buffer.getSample(0, stop + 4410 + 300), 0.08 * std::pow(1.0000779628753662, 300.0),
+                0.08 * 2e-4);
 }
 
 TEST(DuckingProcessor, ResetReturnsToOffAndNotifiesOnlyWhenAnotherLevelIsSelected)

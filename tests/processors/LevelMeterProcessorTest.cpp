@@ -1,5 +1,5 @@
-#include "harness/OfflineProcessorRunner.h"
 #include "processors/LevelMeterProcessor.h"
+#include "harness/OfflineProcessorRunner.h"
 #include "support/JuceTestEnvironment.h"
 
 using testing_harness::OfflineProcessorRunner;

@@ -1,5 +1,5 @@
-#include "harness/OfflineProcessorRunner.h"
 #include "processors/NoiseGate.h"
+#include "harness/OfflineProcessorRunner.h"
 #include "processors/NoiseGateProcessor.h"
 #include "support/JuceTestEnvironment.h"
 

@@ -23,8 +23,7 @@ struct Stage
     int programs;
 };
 
-template <typename Processor>
-std::unique_ptr<ProcessorBase> make()
+template <typename Processor> std::unique_ptr<ProcessorBase> make()
 {
     return std::make_unique<Processor>();
 }
@@ -118,9 +117,25 @@ TEST(ProcessorFramework, ParametersHaveTheirIndexIdNameRangeAndDefault)
         {"Reverb", make<ReverbProcessor>, 3, "REVERB_DAMPING", "Damping", 0, 1, 0.3f, {}},
         {"Reverb", make<ReverbProcessor>, 4, "REVERB_WIDTH", "Width", 0, 1, 0.3f, {}},
         {"Reverb", make<ReverbProcessor>, 5, "REVERB_FREEZE_MODE", "Freeze Mode", 0, 1, 0, {}},
-        {"NoiseGate", make<tessel::NoiseGateProcessor>, 0, "TriggerLevel", "Noise Gate Trigger Level", 0, 1, 0.5f, {}},
+        {"NoiseGate",
+         make<tessel::NoiseGateProcessor>,
+         0,
+         "TriggerLevel",
+         "Noise Gate Trigger Level",
+         0,
+         1,
+         0.5f,
+         {}},
         {"Gain", make<GainProcessor>, 0, "Offset Decibel", "Offset Decibel", -12, 12, 0, {}},
-        {"Ducking", make<DuckingProcessor>, 0, "Ducking Level", "Ducking Level", 0, 2, 0, {"OFF", "WEAK", "STRONG"}},
+        {"Ducking",
+         make<DuckingProcessor>,
+         0,
+         "Ducking Level",
+         "Ducking Level",
+         0,
+         2,
+         0,
+         {"OFF", "WEAK", "STRONG"}},
         {"Mixer", make<MixerProcessor>, 0, "Channel A Gain", "Channel A Gain", 0, 1, 1, {}},
         {"Mixer", make<MixerProcessor>, 1, "Channel B Gain", "Channel B Gain", 0, 1, 1, {}},
         {"Mixer", make<MixerProcessor>, 2, "Output Gain", "Output Gain", 0, 1, 1, {}},

@@ -1,5 +1,5 @@
-#include "harness/OfflineProcessorRunner.h"
 #include "processors/ReverbProcessor.h"
+#include "harness/OfflineProcessorRunner.h"
 #include "support/JuceTestEnvironment.h"
 
 using testing_harness::OfflineProcessorRunner;
@@ -40,8 +40,11 @@ TEST(ReverbProcessor, ProgramsSetRoomDampingAndWidthOnly)
     {
         int program;
         float room, damping, width;
-    } cases[] = {{1, 0.6f, 0.1f, 0.8f}, {2, 0.7f, 0.3f, 0.8f}, {3, 0.8f, 0.3f, 1.0f},
-                 {4, 0.95f, 0.3f, 1.0f}, {5, 0.8f, 0.0f, 1.0f}};
+    } cases[] = {{1, 0.6f, 0.1f, 0.8f},
+                 {2, 0.7f, 0.3f, 0.8f},
+                 {3, 0.8f, 0.3f, 1.0f},
+                 {4, 0.95f, 0.3f, 1.0f},
+                 {5, 0.8f, 0.0f, 1.0f}};
 
     for (const auto& c : cases)
     {

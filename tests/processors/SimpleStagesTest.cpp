@@ -36,7 +36,8 @@ TEST(GainProcessor, AppliesTheOffsetInDecibelsAndLeavesZeroDecibelsBitIdentical)
     {
         float decibels;
         double factor;
-    } cases[] = {{0.0f, 1.0}, {12.0f, 3.981071705534973}, {-12.0f, 0.251188643150958}, {6.0f, 1.995262314968880}};
+    } cases[] = {
+        {0.0f, 1.0}, {12.0f, 3.981071705534973}, {-12.0f, 0.251188643150958}, {6.0f, 1.995262314968880}};
 
     const auto input = makeSine(1, 2000, 44100.0, 440.0, 0.2f);
     for (const auto& c : cases)
@@ -123,7 +124,8 @@ TEST(MixerProcessor, OutputsOutputGainTimesTheWeightedSumAndSilencesChannelsTwoA
     const struct
     {
         float gainA, gainB, gainOut;
-    } cases[] = {{1, 1, 1}, {1, 0, 1}, {0.5f, 0.25f, 1}, {1, 1, 0.5f}, {0.3f, 0.7f, 0.8f}, {1, 1, 0}, {0, 0, 1}};
+    } cases[] = {{1, 1, 1},          {1, 0, 1}, {0.5f, 0.25f, 1}, {1, 1, 0.5f},
+                 {0.3f, 0.7f, 0.8f}, {1, 1, 0}, {0, 0, 1}};
 
     for (const auto& c : cases)
     {
