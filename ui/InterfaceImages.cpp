@@ -26,10 +26,10 @@ const std::map<juce::String, Resource>& resourcesByFileName()
         {
             const char* name = BinaryData::namedResourceList[i];
             Resource r;
-            r.data = BinaryData::getNamedResource (name, r.size);
+            r.data = BinaryData::getNamedResource(name, r.size);
 
-            if (const char* original = BinaryData::getNamedResourceOriginalFilename (name))
-                t[juce::String::fromUTF8 (original)] = r;
+            if (const char* original = BinaryData::getNamedResourceOriginalFilename(name))
+                t[juce::String::fromUTF8(original)] = r;
         }
 
         return t;
@@ -37,24 +37,24 @@ const std::map<juce::String, Resource>& resourcesByFileName()
     return table;
 }
 
-const Resource* findResource (const juce::String& fileName)
+const Resource* findResource(const juce::String& fileName)
 {
     const auto& table = resourcesByFileName();
-    auto it = table.find (fileName);
+    auto it = table.find(fileName);
     return it == table.end() || it->second.data == nullptr ? nullptr : &it->second;
 }
 } // namespace
 
-juce::Image getInterfaceImage (const juce::String& fileName)
+juce::Image getInterfaceImage(const juce::String& fileName)
 {
-    if (auto* r = findResource (fileName))
-        return juce::ImageCache::getFromMemory (r->data, r->size);
+    if (auto* r = findResource(fileName))
+        return juce::ImageCache::getFromMemory(r->data, r->size);
 
     return {};
 }
 
-bool hasInterfaceImage (const juce::String& fileName)
+bool hasInterfaceImage(const juce::String& fileName)
 {
-    return findResource (fileName) != nullptr;
+    return findResource(fileName) != nullptr;
 }
 } // namespace tessel

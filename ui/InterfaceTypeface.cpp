@@ -5,12 +5,12 @@ namespace tessel
 namespace
 {
 // Family names in order of preference; all cover the same characters.
-const char* const familyNames[] = { "Noto Sans CJK JP", "Noto Sans CJK SC", "Noto Sans CJK TC" };
+const char* const familyNames[] = {"Noto Sans CJK JP", "Noto Sans CJK SC", "Noto Sans CJK TC"};
 
 // File names the family is shipped under: Debian's collection, then single-face files of other
 // distributions. The first face of the collection is the Japanese one.
-const char* const fileNames[] = { "NotoSansCJK-Regular.ttc", "NotoSansCJKjp-Regular.otf",
-                                  "NotoSansCJK-Regular.otf", "NotoSansCJKsc-Regular.otf" };
+const char* const fileNames[] = {"NotoSansCJK-Regular.ttc", "NotoSansCJKjp-Regular.otf",
+                                 "NotoSansCJK-Regular.otf", "NotoSansCJKsc-Regular.otf"};
 
 juce::Typeface::Ptr findByName()
 {
@@ -18,10 +18,10 @@ juce::Typeface::Ptr findByName()
 
     for (auto* family : familyNames)
     {
-        if (! installed.contains (family))
+        if (!installed.contains(family))
             continue;
 
-        auto typeface = juce::Typeface::createSystemTypefaceFor (juce::Font (family, "Regular", 24.0f));
+        auto typeface = juce::Typeface::createSystemTypefaceFor(juce::Font(family, "Regular", 24.0f));
 
         if (typeface != nullptr && typeface->getName() == family)
             return typeface;
@@ -30,16 +30,16 @@ juce::Typeface::Ptr findByName()
     return nullptr;
 }
 
-juce::Typeface::Ptr loadFromFile (const juce::File& file)
+juce::Typeface::Ptr loadFromFile(const juce::File& file)
 {
     // Mapped rather than read: the typeface keeps its own copy of the data, so this avoids holding
     // the (about 20 MB) collection twice while it is created.
-    juce::MemoryMappedFile mapped (file, juce::MemoryMappedFile::readOnly);
+    juce::MemoryMappedFile mapped(file, juce::MemoryMappedFile::readOnly);
 
     if (mapped.getData() == nullptr || mapped.getSize() == 0)
         return nullptr;
 
-    auto typeface = juce::Typeface::createSystemTypefaceFor (mapped.getData(), mapped.getSize());
+    auto typeface = juce::Typeface::createSystemTypefaceFor(mapped.getData(), mapped.getSize());
 
     // A file FreeType cannot read still gives a typeface object, but one without a name or glyphs.
     if (typeface == nullptr || typeface->getName().isEmpty())
@@ -52,24 +52,24 @@ juce::Typeface::Ptr loadFromFile (const juce::File& file)
 juce::Array<juce::File> findInterfaceFontFiles()
 {
     // Debian's location first, so that the usual case needs no folder scan.
-    const juce::File debian ("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc");
+    const juce::File debian("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc");
 
     if (debian.existsAsFile())
-        return { debian };
+        return {debian};
 
-    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
-    const juce::File roots[] = { juce::File ("/usr/share/fonts"), juce::File ("/usr/local/share/fonts"),
-                                 home.getChildFile (".local/share/fonts"), home.getChildFile (".fonts") };
+    const auto home = juce::File::getSpecialLocation(juce::File::userHomeDirectory);
+    const juce::File roots[] = {juce::File("/usr/share/fonts"), juce::File("/usr/local/share/fonts"),
+                                home.getChildFile(".local/share/fonts"), home.getChildFile(".fonts")};
     juce::Array<juce::File> found;
 
     for (const auto& root : roots)
     {
-        if (! root.isDirectory())
+        if (!root.isDirectory())
             continue;
 
         for (auto* fileName : fileNames)
-            for (const auto& entry : juce::RangedDirectoryIterator (root, true, fileName))
-                found.addIfNotAlreadyThere (entry.getFile());
+            for (const auto& entry : juce::RangedDirectoryIterator(root, true, fileName))
+                found.addIfNotAlreadyThere(entry.getFile());
     }
 
     return found;
@@ -81,11 +81,11 @@ juce::Typeface::Ptr loadInterfaceTypeface()
         return typeface;
 
     for (const auto& file : findInterfaceFontFiles())
-        if (auto typeface = loadFromFile (file))
+        if (auto typeface = loadFromFile(file))
             return typeface;
 
-    juce::Logger::writeToLog ("Tavilo: no Noto Sans CJK font found (Debian package fonts-noto-cjk); "
-                              "Japanese and Chinese texts may not render");
+    juce::Logger::writeToLog("Tavilo: no Noto Sans CJK font found (Debian package fonts-noto-cjk); "
+                             "Japanese and Chinese texts may not render");
     return nullptr;
 }
 } // namespace tessel

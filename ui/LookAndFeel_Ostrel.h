@@ -34,12 +34,12 @@ public:
     static constexpr float knobSweepAngle = 4.8869224f;
 
     /** Loads one interface image by its file name. */
-    using ImageLoader = std::function<juce::Image (const juce::String& fileName)>;
+    using ImageLoader = std::function<juce::Image(const juce::String& fileName)>;
 
     /** Loads the images from the embedded resources, sets the colour scheme and the typeface. */
     LookAndFeel_Ostrel();
     /** The same, with images from loadImage instead of the embedded resources. */
-    explicit LookAndFeel_Ostrel (const ImageLoader& loadImage);
+    explicit LookAndFeel_Ostrel(const ImageLoader& loadImage);
     ~LookAndFeel_Ostrel() override;
 
     /** The V4 dark colour scheme, spelled out. */
@@ -51,38 +51,39 @@ public:
     /** The knob pointer's angle for a value, in radians clockwise from the top: linear over the
         range from knobStartAngle (minimum) to knobStartAngle + knobSweepAngle (maximum). An empty
         range gives the start angle. */
-    static float getKnobAngle (double value, double minimum, double maximum);
+    static float getKnobAngle(double value, double minimum, double maximum);
 
     /** True when the component's ID contains the style key. */
-    static bool hasStyleKey (const juce::Component& component, const char* key);
+    static bool hasStyleKey(const juce::Component& component, const char* key);
 
-    void drawButtonBackground (juce::Graphics&, juce::Button&, const juce::Colour& backgroundColour,
-                               bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
-    juce::Font getTextButtonFont (juce::TextButton&, int buttonHeight) override;
-    void drawButtonText (juce::Graphics&, juce::TextButton&, bool shouldDrawButtonAsHighlighted,
-                         bool shouldDrawButtonAsDown) override;
-    void drawToggleButton (juce::Graphics&, juce::ToggleButton&, bool shouldDrawButtonAsHighlighted,
-                           bool shouldDrawButtonAsDown) override;
-    void drawTickBox (juce::Graphics&, juce::Component&, float x, float y, float w, float h, bool ticked,
-                      bool isEnabled, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
-    void drawPopupMenuBackground (juce::Graphics&, int width, int height) override;
-    void drawPopupMenuItem (juce::Graphics&, const juce::Rectangle<int>& area, bool isSeparator, bool isActive,
-                            bool isHighlighted, bool isTicked, bool hasSubMenu, const juce::String& text,
-                            const juce::String& shortcutKeyText, const juce::Drawable* icon,
-                            const juce::Colour* textColour) override;
-    void drawComboBox (juce::Graphics&, int width, int height, bool isButtonDown, int buttonX, int buttonY,
-                       int buttonW, int buttonH, juce::ComboBox&) override;
-    juce::Font getComboBoxFont (juce::ComboBox&) override;
-    void drawLinearSlider (juce::Graphics&, int x, int y, int width, int height, float sliderPos,
-                           float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle,
-                           juce::Slider&) override;
-    void drawRotarySlider (juce::Graphics&, int x, int y, int width, int height, float sliderPosProportional,
-                           float rotaryStartAngle, float rotaryEndAngle, juce::Slider&) override;
+    void drawButtonBackground(juce::Graphics&, juce::Button&, const juce::Colour& backgroundColour,
+                              bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
+    juce::Font getTextButtonFont(juce::TextButton&, int buttonHeight) override;
+    void drawButtonText(juce::Graphics&, juce::TextButton&, bool shouldDrawButtonAsHighlighted,
+                        bool shouldDrawButtonAsDown) override;
+    void drawToggleButton(juce::Graphics&, juce::ToggleButton&, bool shouldDrawButtonAsHighlighted,
+                          bool shouldDrawButtonAsDown) override;
+    void drawTickBox(juce::Graphics&, juce::Component&, float x, float y, float w, float h, bool ticked,
+                     bool isEnabled, bool shouldDrawButtonAsHighlighted,
+                     bool shouldDrawButtonAsDown) override;
+    void drawPopupMenuBackground(juce::Graphics&, int width, int height) override;
+    void drawPopupMenuItem(juce::Graphics&, const juce::Rectangle<int>& area, bool isSeparator, bool isActive,
+                           bool isHighlighted, bool isTicked, bool hasSubMenu, const juce::String& text,
+                           const juce::String& shortcutKeyText, const juce::Drawable* icon,
+                           const juce::Colour* textColour) override;
+    void drawComboBox(juce::Graphics&, int width, int height, bool isButtonDown, int buttonX, int buttonY,
+                      int buttonW, int buttonH, juce::ComboBox&) override;
+    juce::Font getComboBoxFont(juce::ComboBox&) override;
+    void drawLinearSlider(juce::Graphics&, int x, int y, int width, int height, float sliderPos,
+                          float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle,
+                          juce::Slider&) override;
+    void drawRotarySlider(juce::Graphics&, int x, int y, int width, int height, float sliderPosProportional,
+                          float rotaryStartAngle, float rotaryEndAngle, juce::Slider&) override;
     /** The full cross size of the slider (its height when horizontal, else its width), not a radius. */
-    int getSliderThumbRadius (juce::Slider&) override;
+    int getSliderThumbRadius(juce::Slider&) override;
     /** The V2 layout with the slider area reduced at both ends by half the thumb size, so that the thumb
         centre reaches exactly the ends. */
-    juce::Slider::SliderLayout getSliderLayout (juce::Slider&) override;
+    juce::Slider::SliderLayout getSliderLayout(juce::Slider&) override;
 
 private:
     juce::DrawableImage knobGuide;
@@ -97,6 +98,6 @@ private:
     std::array<juce::Image, 2> tickImages;
     juce::DrawableImage tick;
 
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LookAndFeel_Ostrel)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(LookAndFeel_Ostrel)
 };
 } // namespace tessel

@@ -19,5 +19,5 @@ public:
 
 /** The scale of the interface images for a component: the height of the nearest UIScaleRoot among
     the component and its parents, divided by designFrameHeight. 1 outside any UIScaleRoot. */
-float getUIScale (const juce::Component& component);
+float getUIScale(const juce::Component& component);
 } // namespace tessel
