@@ -194,10 +194,12 @@ void FEAT_CLASS::analyzeSpectrum(const double* frame) noexcept
     std::fill(re + frameLength, re + fftLength, 0.0);
     std::fill(im, im + fftLength, 0.0);
     fft.forward(fftLength);
+    const double* fre = fft.outputReal();
+    const double* fim = fft.outputImag();
     double* s = spectrum->re;
     const double* hp = highpassResponse->re;
     for (std::int64_t k = 0; k < fftLength; ++k)
-        s[k] = std::sqrt(re[k] * re[k] + im[k] * im[k]) * hp[k];
+        s[k] = std::sqrt(fre[k] * fre[k] + fim[k] * fim[k]) * hp[k];
     completeConjugateSymmetric(*spectrum);
 }
 
@@ -230,6 +232,7 @@ int FEAT_CLASS::mcep(const double* x, std::int64_t n, double* mc, std::int64_t m
     const double points = static_cast<double>(n);
     double* re = fft.real();
     double* im = fft.imag();
+    const double* outRe = fft.outputReal();
     double* p = power.data();
     double* c = cepstrum.data();
 
@@ -242,7 +245,7 @@ int FEAT_CLASS::mcep(const double* x, std::int64_t n, double* mc, std::int64_t m
     }
     fft.backward(n);
     for (std::int64_t k = 0; k <= half; ++k)
-        c[k] = re[k] / points;
+        c[k] = outRe[k] / points;
     c[0] /= 2.0;
     c[half] /= 2.0;
     warpCepstrum(c, half, mc, m, a);
@@ -269,13 +272,11 @@ int FEAT_CLASS::mcep(const double* x, std::int64_t n, double* mc, std::int64_t m
         std::fill(im, im + n, 0.0);
         fft.forward(n);
         for (std::int64_t k = 0; k < n; ++k)
-        {
-            re[k] = p[k] / std::exp(2.0 * re[k]);
-            im[k] = 0.0;
-        }
+            re[k] = p[k] / std::exp(2.0 * outRe[k]);
+        // The imaginary input is still all zero: the transforms leave their input alone.
         fft.backward(n);
         for (std::int64_t k = 0; k <= half; ++k)
-            rr[k] = re[k] / points;
+            rr[k] = outRe[k] / points;
         warpAutocorrelation(rr, half, r, 2 * m, a);
 
         const double t = r[0];

@@ -35,9 +35,11 @@ void FftSetup::release() noexcept
     }
     forwardPlans.clear();
     backwardPlans.clear();
-    fftw_free(workReal);
-    workReal = nullptr;
-    workImag = nullptr;
+    fftw_free(inputReal);
+    inputReal = nullptr;
+    inputImag = nullptr;
+    resultReal = nullptr;
+    resultImag = nullptr;
     log2Size = -1;
 }
 
@@ -51,16 +53,19 @@ void FftSetup::reserve(int log2Points)
     release();
 
     const std::int64_t points = std::int64_t{1} << log2Points;
-    // One block for both parts: the plans are made for this very pair of arrays, so the
-    // separation between real and imaginary parts stays what the planner saw.
-    auto* block = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<std::size_t>(2 * points)));
+    // One aligned block for the four arrays. The plans are made for these very arrays and are
+    // only ever executed on them, so alignment and the separation between real and imaginary
+    // parts stay what the planner saw.
+    auto* block = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<std::size_t>(4 * points)));
     if (block == nullptr)
         raiseEngineError(EngineError::Kind::outOfMemory, -1, "can't malloc %lld bytes\n",
-                         static_cast<long long>(sizeof(double) * 2 * points));
-    for (std::int64_t i = 0; i < 2 * points; ++i)
+                         static_cast<long long>(sizeof(double) * 4 * points));
+    for (std::int64_t i = 0; i < 4 * points; ++i)
         block[i] = 0.0;
-    workReal = block;
-    workImag = block + points;
+    inputReal = block;
+    inputImag = block + points;
+    resultReal = block + 2 * points;
+    resultImag = block + 3 * points;
 
     forwardPlans.assign(static_cast<std::size_t>(log2Points) + 1, nullptr);
     backwardPlans.assign(static_cast<std::size_t>(log2Points) + 1, nullptr);
@@ -70,13 +75,15 @@ void FftSetup::reserve(int log2Points)
         for (int k = 1; k <= log2Points; ++k)
         {
             fftw_iodim dimension{static_cast<int>(std::int64_t{1} << k), 1, 1};
-            const unsigned flags = FFTW_ESTIMATE | FFTW_UNALIGNED;
-            forwardPlans[k] =
-                fftw_plan_guru_split_dft(1, &dimension, 0, nullptr, workReal, workImag, workReal, workImag, flags);
+            // Out-of-place plans on aligned arrays: in-place and unaligned plans of these sizes
+            // use buffered algorithms that allocate scratch memory on every execution.
+            const unsigned flags = FFTW_ESTIMATE;
+            forwardPlans[k] = fftw_plan_guru_split_dft(1, &dimension, 0, nullptr, inputReal, inputImag, resultReal,
+                                                       resultImag, flags);
             // The split interface always uses the negative kernel; exchanging the real and
             // imaginary arrays turns it into the positive one.
-            backwardPlans[k] =
-                fftw_plan_guru_split_dft(1, &dimension, 0, nullptr, workImag, workReal, workImag, workReal, flags);
+            backwardPlans[k] = fftw_plan_guru_split_dft(1, &dimension, 0, nullptr, inputImag, inputReal, resultImag,
+                                                        resultReal, flags);
             planned = planned && forwardPlans[k] != nullptr && backwardPlans[k] != nullptr;
         }
     }

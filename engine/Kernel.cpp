@@ -376,29 +376,29 @@ int fft(FftSetup& setup, double* re, double* im, std::int64_t n, bool inverse)
             im[0] = im[0] / -1.0;
         return 1;
     }
-    double* workRe = setup.real();
-    double* workIm = setup.imag();
-    if (re != workRe)
-        std::copy(re, re + n, workRe);
-    if (im != workIm)
-        std::copy(im, im + n, workIm);
+    double* inRe = setup.real();
+    double* inIm = setup.imag();
+    if (re != inRe)
+        std::copy(re, re + n, inRe);
+    if (im != inIm)
+        std::copy(im, im + n, inIm);
+    const double* outRe = setup.outputReal();
+    const double* outIm = setup.outputImag();
     if (inverse)
     {
         setup.backward(n);
         const double scale = static_cast<double>(n);
         for (std::int64_t k = 0; k < n; ++k)
         {
-            re[k] = workRe[k] / scale;
-            im[k] = workIm[k] / -scale;
+            re[k] = outRe[k] / scale;
+            im[k] = outIm[k] / -scale;
         }
     }
     else
     {
         setup.forward(n);
-        if (re != workRe)
-            std::copy(workRe, workRe + n, re);
-        if (im != workIm)
-            std::copy(workIm, workIm + n, im);
+        std::copy(outRe, outRe + n, re);
+        std::copy(outIm, outIm + n, im);
     }
     return 1;
 }

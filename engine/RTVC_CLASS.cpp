@@ -199,7 +199,9 @@ void RTVC_CLASS::pushSamples(const double* samples) noexcept
 {
     const std::int64_t keep = framel - shiftl;
     std::copy(previousFrame.begin() + shiftl, previousFrame.end(), frame.begin());
-    std::copy(samples, samples + shiftl, frame.begin() + keep);
+    // A sample that is not a number would stay in the filter memory for good: take it as 0.
+    for (std::int64_t i = 0; i < shiftl; ++i)
+        frame[keep + i] = std::isfinite(samples[i]) ? samples[i] : 0.0;
     std::copy(frame.begin(), frame.end(), previousFrame.begin());
     runFrame();
 }
@@ -214,6 +216,11 @@ void RTVC_CLASS::runFrame() noexcept
     // A singular Newton system leaves the unrefined analysis in melCepstrum; go on with it.
     features.analyzeSpectrum(frame.data());
     features.analyzeMelCepstrum(melCepstrum.data(), iterationMode);
+    // A spectrum with an exact zero (a tone at the Nyquist frequency, say) has no logarithm:
+    // keep the previous frame's envelope rather than let the result into the generators and
+    // the filter, whose memories would never recover.
+    if (!std::all_of(melCepstrum.begin(), melCepstrum.end(), [](double c) { return std::isfinite(c); }))
+        std::copy(previousMelCepstrum.begin(), previousMelCepstrum.end(), melCepstrum.begin());
 
     std::copy(melCepstrum.begin(), melCepstrum.end(), delayCepstra.begin() + writeSlot * cepstrumSize);
     std::copy(centre.begin(), centre.end(), delayWaves.begin() + writeSlot * shiftl);

@@ -92,7 +92,8 @@ public:
 
     /** Runs one frame on exactly frameShift() new input samples. The first push produces no
         output; every later push makes frameShift() samples available to `popSample`. Without
-        all three GMMs the frames produce silence. */
+        all three GMMs the frames produce silence. Samples that are not finite are taken as 0,
+        and a frame whose analysis is not finite keeps the previous frame's envelope. */
     void pushSamples(const double* samples) noexcept;
 
     /** The next output sample; 0.0 (consuming nothing) until the first samples were produced.
