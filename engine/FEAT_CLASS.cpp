@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <utility>
 
 namespace
 {
@@ -19,6 +20,8 @@ constexpr double padeRows[21] = {1.0,
 constexpr int padeRowStart[6] = {0, 1, 3, 6, 10, 15};
 
 constexpr double ditherScale = 7.629510948348211e-06; // 1 / 131070
+
+constexpr int warpLanes = 8; // passes of a warping recursion run side by side
 
 std::int64_t roundHalfAway(double x)
 {
@@ -160,8 +163,9 @@ void FEAT_CLASS::reserveMcep(std::int64_t n, std::int64_t m)
 
 void FEAT_CLASS::reserveWarp(std::int64_t m2)
 {
-    if (static_cast<std::int64_t>(warpWork.size()) < m2 + 1)
-        warpWork.assign(static_cast<std::size_t>(m2 + 1), 0.0);
+    // Room for the padding the wavefront of the warping reads past the end.
+    if (static_cast<std::int64_t>(warpWork.size()) < m2 + 1 + warpLanes)
+        warpWork.assign(static_cast<std::size_t>(m2 + 1 + warpLanes), 0.0);
 }
 
 void FEAT_CLASS::reserveTheq(std::int64_t n)
@@ -308,28 +312,148 @@ int FEAT_CLASS::mcep(const double* x, std::int64_t n, double* mc, std::int64_t m
     return 0;
 }
 
+namespace
+{
+/** Runs Lanes consecutive passes of a warping recursion over g[0..m2] in place, lane q doing the
+    pass of input c1[firstK - q].
+
+    Each pass turns the previous pass's values ("old") into new ones:
+        new[j] = old[j - 1] + a (old[j] - new[j - 1])            (j >= 1, or j >= 2 for the cepstrum)
+    with new[0] = c1[k] (+ a old[0] for the cepstrum) and, for the cepstrum,
+    new[1] = (1 - a^2) old[0] + a old[1]. Within a pass every element waits for the one before,
+    so one pass at a time runs at the latency of that chain. The passes are independent enough to
+    run as a wavefront: lane q works on element s - q at step s, taking its old values from lane
+    q - 1 one step earlier. Every value is computed by the same operations in the same order as
+    pass after pass, so the result is bit-identical; only the schedule differs. */
+/** One pass of a warping recursion over g[0..m2] in place, for input value c1k:
+        new[0] = c1k (+ a old[0] for the cepstrum),
+        new[1] = (1 - a^2) old[0] + a old[1] (cepstrum only),
+        new[j] = old[j - 1] + a (old[j] - new[j - 1]) for the other j,
+    where old is g before the pass. */
+template <bool cepstrum>
+void warpPass(double c1k, double* g, std::int64_t m2, double a, double b) noexcept
+{
+    const double d0 = g[0];
+    g[0] = cepstrum ? c1k + a * d0 : c1k;
+    double previous = d0; // the value of g[j - 1] before this pass
+    std::int64_t j = 1;
+    if (cepstrum && m2 >= 1)
+    {
+        previous = g[1];
+        g[1] = b * d0 + a * previous;
+        j = 2;
+    }
+    for (; j <= m2; ++j)
+    {
+        const double old = g[j];
+        g[j] = previous + a * (old - g[j - 1]);
+        previous = old;
+    }
+}
+
+/** Element j = S - Q of lane Q at start-up step S of `warpGroup` (nothing while j < 0). */
+template <int Lanes, bool cepstrum, int S, int Q>
+[[gnu::always_inline]] inline void startElement(double (&previousOld)[Lanes], double (&previousNew)[Lanes],
+                                                const double* c1, std::int64_t firstK, double* g, double a,
+                                                double b) noexcept
+{
+    constexpr int j = S - Q;
+    if constexpr (j >= 0)
+    {
+        const double old = Q == 0 ? g[j] : previousNew[Q > 0 ? Q - 1 : 0];
+        double value;
+        if constexpr (j == 0)
+            value = cepstrum ? c1[firstK - Q] + a * old : c1[firstK - Q];
+        else if constexpr (cepstrum && j == 1)
+            value = b * previousOld[Q] + a * old;
+        else
+            value = previousOld[Q] + a * (old - previousNew[Q]);
+        previousOld[Q] = old;
+        previousNew[Q] = value;
+        if constexpr (Q == Lanes - 1)
+            g[j] = value;
+    }
+}
+
+template <int Lanes, bool cepstrum, int S, int... Q>
+[[gnu::always_inline]] inline void startStep(double (&previousOld)[Lanes], double (&previousNew)[Lanes],
+                                             const double* c1, std::int64_t firstK, double* g, double a, double b,
+                                             std::integer_sequence<int, Q...>) noexcept
+{
+    // From the last lane to the first, so that each reads its neighbour's value of the step
+    // before.
+    (startElement<Lanes, cepstrum, S, Lanes - 1 - Q>(previousOld, previousNew, c1, firstK, g, a, b), ...);
+}
+
+template <int Lanes, bool cepstrum, int... S>
+[[gnu::always_inline]] inline void startSteps(double (&previousOld)[Lanes], double (&previousNew)[Lanes],
+                                              const double* c1, std::int64_t firstK, double* g, double a, double b,
+                                              std::integer_sequence<int, S...>) noexcept
+{
+    (startStep<Lanes, cepstrum, S>(previousOld, previousNew, c1, firstK, g, a, b,
+                                   std::make_integer_sequence<int, Lanes>{}),
+     ...);
+}
+
+/** Lanes consecutive passes of a warping recursion (see warpPass) over g[0..m2] in place, lane q
+    doing the pass of input c1[firstK - q]. Needs m2 >= Lanes + 1 and Lanes elements of padding
+    after g[m2].
+
+    Within a pass every element waits for the one before, so one pass at a time runs at the
+    latency of that chain. The passes can run as a wavefront instead: lane q works on element
+    s - q at step s and takes its old values from lane q - 1 one step earlier. Every value is
+    computed by the same operations in the same order as pass after pass, so the result is
+    bit-identical; only the schedule differs. All lane indices are constants, so the lane state
+    stays in registers. */
+template <int Lanes, bool cepstrum>
+void warpGroup(const double* c1, std::int64_t firstK, double* g, std::int64_t m2, double a, double b) noexcept
+{
+    double previousOld[Lanes] = {}; // old[j - 1] of each lane's pass
+    double previousNew[Lanes] = {}; // new[j - 1] of each lane's pass
+    constexpr int generic = cepstrum ? 2 : 1; // first element of the general form
+
+    // Start-up: steps in which some lane is at an element of its own form.
+    startSteps<Lanes, cepstrum>(previousOld, previousNew, c1, firstK, g, a, b,
+                                std::make_integer_sequence<int, Lanes - 1 + generic>{});
+
+    // Every lane in the general form. At the end, lanes past m2 compute values nobody reads
+    // (lane 0 reads the padding there); the last lane is always within the sequence.
+    const std::int64_t lastStep = m2 + Lanes - 1;
+    for (std::int64_t s = Lanes - 1 + generic; s <= lastStep; ++s)
+    {
+        const double in = g[s];
+#pragma GCC unroll 16
+        for (int q = Lanes - 1; q >= 0; --q)
+        {
+            const double old = q == 0 ? in : previousNew[q - 1];
+            const double value = previousOld[q] + a * (old - previousNew[q]);
+            previousOld[q] = old;
+            previousNew[q] = value;
+        }
+        g[s - (Lanes - 1)] = previousNew[Lanes - 1];
+    }
+}
+
+template <bool cepstrum>
+void warp(const double* c1, std::int64_t m1, double* g, std::int64_t m2, double a) noexcept
+{
+    constexpr int lanes = warpLanes;
+    const double b = 1.0 - a * a;
+    std::fill(g, g + m2 + 1 + lanes, 0.0);
+    std::int64_t k = m1;
+    if (m2 >= lanes + 1)
+        for (; k - (lanes - 1) >= 0; k -= lanes)
+            warpGroup<lanes, cepstrum>(c1, k, g, m2, a, b);
+    for (; k >= 0; --k)
+        warpPass<cepstrum>(c1[k], g, m2, a, b);
+}
+} // namespace
+
 void FEAT_CLASS::warpCepstrum(const double* c1, std::int64_t m1, double* c2, std::int64_t m2, double a)
 {
     reserveWarp(m2);
     double* g = warpWork.data();
-    std::fill(g, g + m2 + 1, 0.0);
-    const double b = 1.0 - a * a;
-    for (std::int64_t k = m1; k >= 0; --k)
-    {
-        const double d0 = g[0];
-        g[0] = c1[k] + a * d0;
-        if (m2 >= 1)
-        {
-            double previous = g[1]; // the value of g[j - 1] before this pass
-            g[1] = b * d0 + a * previous;
-            for (std::int64_t j = 2; j <= m2; ++j)
-            {
-                const double old = g[j];
-                g[j] = previous + a * (old - g[j - 1]);
-                previous = old;
-            }
-        }
-    }
+    warp<true>(c1, m1, g, m2, a);
     std::copy(g, g + m2 + 1, c2);
 }
 
@@ -337,18 +461,7 @@ void FEAT_CLASS::warpAutocorrelation(const double* c1, std::int64_t m1, double* 
 {
     reserveWarp(m2);
     double* g = warpWork.data();
-    std::fill(g, g + m2 + 1, 0.0);
-    for (std::int64_t k = m1; k >= 0; --k)
-    {
-        double previous = g[0];
-        g[0] = c1[k];
-        for (std::int64_t j = 1; j <= m2; ++j)
-        {
-            const double old = g[j];
-            g[j] = previous + a * (old - g[j - 1]);
-            previous = old;
-        }
-    }
+    warp<false>(c1, m1, g, m2, a);
     std::copy(g, g + m2 + 1, c2);
 }
 
@@ -434,7 +547,7 @@ int FEAT_CLASS::theq(const double* t, const double* h, double* d, const double* 
 double FEAT_CLASS::mlsaSample(double x) noexcept
 {
     const std::int64_t m = order;
-    const int pd = filter.padeOrder;
+    constexpr int pd = 5; // filter.padeOrder, fixed: stage 2 below runs its five sections side by side
     const double* ppade = filter.padeTable + padeRowStart[pd];
     const double* beta = filter.coefficients;
     const double a = alpha;
@@ -455,24 +568,50 @@ double FEAT_CLASS::mlsaSample(double x) noexcept
     pt[0] = x;
     x = out + x;
 
-    // Stage 2: beta[2..m] through p all-pass FIR sections.
+    // Stage 2: beta[2..m] through p sections, each an all-pass chain with an FIR tap sum:
+    //     f[0] = u; f[1] = aa f[0] + a f[1];
+    //     f[k] += a (f[k + 1] - f[k - 1]) and y += f[k] beta[k] for k = 2..m;
+    //     then f shifts up by one (f[k] = f[k - 1] for k = m + 1 down to 2).
+    // Section i takes its input from T2[i - 1] of the previous sample, so the sections do not
+    // depend on each other within a sample: they run side by side, and the shift is folded into
+    // the same pass. Each section's values are computed exactly as written above.
     double* d2 = d + 2 * (pd + 1);
     pt = d2 + pd * (m + 2);
+    constexpr int sections = 5;
+    double* f[sections];
+    double previousNew[sections]; // new f[k - 1]
+    double current[sections];     // old f[k]
+    double y[sections];
+    for (int i = 0; i < sections; ++i)
+    {
+        f[i] = d2 + i * (m + 2);
+        f[i][0] = pt[i];
+        f[i][1] = aa * f[i][0] + a * f[i][1];
+        previousNew[i] = f[i][1];
+        current[i] = f[i][2];
+        y[i] = 0.0;
+    }
+    for (std::int64_t k = 2; k <= m; ++k)
+    {
+        const double bk = beta[k];
+#pragma GCC unroll 5
+        for (int i = 0; i < sections; ++i)
+        {
+            const double next = f[i][k + 1];
+            const double value = current[i] + a * (next - previousNew[i]);
+            y[i] += value * bk;
+            f[i][k] = previousNew[i]; // the shift: f[k] takes the new f[k - 1]
+            previousNew[i] = value;
+            current[i] = next;
+        }
+    }
+    for (int i = 0; i < sections; ++i)
+        f[i][m + 1] = previousNew[i];
+
     out = 0.0;
     for (int i = pd; i >= 1; --i)
     {
-        double* f = d2 + (i - 1) * (m + 2);
-        f[0] = pt[i - 1];
-        f[1] = aa * f[0] + a * f[1];
-        double y = 0.0;
-        for (std::int64_t k = 2; k <= m; ++k)
-        {
-            f[k] = f[k] + a * (f[k + 1] - f[k - 1]);
-            y += f[k] * beta[k];
-        }
-        for (std::int64_t k = m + 1; k > 1; --k)
-            f[k] = f[k - 1];
-        pt[i] = y;
+        pt[i] = y[i - 1];
         const double v = pt[i] * ppade[i];
         x += (i & 1) ? v : -v;
         out += v;

@@ -288,8 +288,18 @@ GMMMAP::GMMMAP(std::int64_t order, std::int64_t lag, const char* parameters, con
       gmm(loadPreparedGmm(parameters, 2 * order)),
       generator(readDeltaWindows(windows), order, lag),
       mappedMean(static_cast<std::size_t>(2 * order)),
-      mappedPrecision(static_cast<std::size_t>(2 * order))
+      mappedPrecision(static_cast<std::size_t>(2 * order)),
+      meanByDimension(gmm.sourceMean.size()),
+      precisionByDimension(gmm.sourcePrecision.size()),
+      scoreSums(static_cast<std::size_t>(gmm.classes))
 {
+    const std::int64_t K = gmm.classes;
+    for (std::int64_t k = 0; k < K; ++k)
+        for (std::int64_t j = 0; j < n; ++j)
+        {
+            meanByDimension[j * K + k] = gmm.sourceMean[k * n + j];
+            precisionByDimension[j * K + k] = gmm.sourcePrecision[k * n + j];
+        }
 }
 catch (const std::bad_alloc&)
 {
@@ -303,19 +313,27 @@ GMMMAP::~GMMMAP()
 
 std::int64_t GMMMAP::bestClass(const double* x) noexcept
 {
+    // Each class's sum runs over the dimensions in order, as sum_j p_kj (x_j - mu_kj)^2; taking
+    // the classes side by side (dimension-major data) lets them advance together.
+    const std::int64_t K = gmm.classes;
+    double* sums = scoreSums.data();
+    std::fill_n(sums, K, 0.0);
+    for (std::int64_t j = 0; j < n; ++j)
+    {
+        const double xj = x[j];
+        const double* mean = meanByDimension.data() + j * K;
+        const double* precision = precisionByDimension.data() + j * K;
+        for (std::int64_t k = 0; k < K; ++k)
+        {
+            const double diff = xj - mean[k];
+            sums[k] += precision[k] * (diff * diff);
+        }
+    }
     std::int64_t best = 0;
     double bestScore = -HUGE_VAL;
-    for (std::int64_t k = 0; k < gmm.classes; ++k)
+    for (std::int64_t k = 0; k < K; ++k)
     {
-        const double* mean = gmm.sourceMean.data() + k * n;
-        const double* precision = gmm.sourcePrecision.data() + k * n;
-        double sum = 0.0;
-        for (std::int64_t j = 0; j < n; ++j)
-        {
-            const double diff = x[j] - mean[j];
-            sum += precision[j] * (diff * diff);
-        }
-        const double score = gmm.logWeight[k] - 0.5 * sum;
+        const double score = gmm.logWeight[k] - 0.5 * sums[k];
         if (score > bestScore)
         {
             bestScore = score;

@@ -143,4 +143,9 @@ private:
     TrajectoryGenerator generator;
     std::vector<double> mappedMean;
     std::vector<double> mappedPrecision;
+    // Source means and precisions dimension after dimension (n x K), and the per-class sums, so
+    // that the scores of all classes advance together.
+    std::vector<double> meanByDimension;
+    std::vector<double> precisionByDimension;
+    std::vector<double> scoreSums;
 };
