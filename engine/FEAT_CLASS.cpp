@@ -21,7 +21,7 @@ constexpr int padeRowStart[6] = {0, 1, 3, 6, 10, 15};
 
 constexpr double ditherScale = 7.629510948348211e-06; // 1 / 131070
 
-constexpr int warpLanes = 8; // passes of a warping recursion run side by side
+constexpr int warpLanes = 16; // passes of a warping recursion run side by side
 
 std::int64_t roundHalfAway(double x)
 {
@@ -417,33 +417,54 @@ void warpGroup(const double* c1, std::int64_t firstK, double* g, std::int64_t m2
                                 std::make_integer_sequence<int, Lanes - 1 + generic>{});
 
     // Every lane in the general form. At the end, lanes past m2 compute values nobody reads
-    // (lane 0 reads the padding there); the last lane is always within the sequence.
+    // (lane 0 reads the padding there); the last lane is always within the sequence. Lanes go
+    // in pairs into two-element vectors: vector v holds lanes 2v and 2v + 1, whose old values
+    // are the neighbours' new ones of the step before, {new[2v - 1], new[2v]}.
+    static_assert(Lanes % 2 == 0);
+    constexpr int vectors = Lanes / 2;
+    using Pair = double __attribute__((vector_size(16)));
+    Pair po[vectors];
+    Pair pn[vectors];
+    for (int v = 0; v < vectors; ++v)
+    {
+        po[v] = Pair{previousOld[2 * v], previousOld[2 * v + 1]};
+        pn[v] = Pair{previousNew[2 * v], previousNew[2 * v + 1]};
+    }
     const std::int64_t lastStep = m2 + Lanes - 1;
     for (std::int64_t s = Lanes - 1 + generic; s <= lastStep; ++s)
     {
-        const double in = g[s];
+        Pair old[vectors];
+        old[0] = Pair{g[s], pn[0][0]};
 #pragma GCC unroll 16
-        for (int q = Lanes - 1; q >= 0; --q)
+        for (int v = 1; v < vectors; ++v)
+            old[v] = Pair{pn[v - 1][1], pn[v][0]};
+#pragma GCC unroll 16
+        for (int v = 0; v < vectors; ++v)
         {
-            const double old = q == 0 ? in : previousNew[q - 1];
-            const double value = previousOld[q] + a * (old - previousNew[q]);
-            previousOld[q] = old;
-            previousNew[q] = value;
+            const Pair value = po[v] + a * (old[v] - pn[v]);
+            po[v] = old[v];
+            pn[v] = value;
         }
-        g[s - (Lanes - 1)] = previousNew[Lanes - 1];
+        g[s - (Lanes - 1)] = pn[vectors - 1][1];
     }
 }
 
 template <bool cepstrum>
 void warp(const double* c1, std::int64_t m1, double* g, std::int64_t m2, double a) noexcept
 {
-    constexpr int lanes = warpLanes;
     const double b = 1.0 - a * a;
-    std::fill(g, g + m2 + 1 + lanes, 0.0);
+    std::fill(g, g + m2 + 1 + warpLanes, 0.0);
     std::int64_t k = m1;
-    if (m2 >= lanes + 1)
-        for (; k - (lanes - 1) >= 0; k -= lanes)
-            warpGroup<lanes, cepstrum>(c1, k, g, m2, a, b);
+    // Wide groups of passes first, then narrower ones for the rest.
+    const auto groups = [&]<int lanes>() {
+        if (m2 >= lanes + 1)
+            for (; k - (lanes - 1) >= 0; k -= lanes)
+                warpGroup<lanes, cepstrum>(c1, k, g, m2, a, b);
+    };
+    groups.template operator()<warpLanes>();
+    groups.template operator()<8>();
+    groups.template operator()<4>();
+    groups.template operator()<2>();
     for (; k >= 0; --k)
         warpPass<cepstrum>(c1[k], g, m2, a, b);
 }
