@@ -11,12 +11,14 @@
 namespace
 {
 // Pade approximation of exp() for orders 0 to 5, row after row.
+// clang-format off
 constexpr double padeRows[21] = {1.0,
                                  1.0, 0.0,
                                  1.0, 0.0, 0.0,
                                  1.0, 0.0, 0.0, 0.0,
                                  1.0, 0.4999273, 0.1067005, 0.01170221, 0.0005656279,
                                  1.0, 0.4999391, 0.1107098, 0.01369984, 0.0009564853, 0.00003041721};
+// clang-format on
 constexpr int padeRowStart[6] = {0, 1, 3, 6, 10, 15};
 
 constexpr double ditherScale = 7.629510948348211e-06; // 1 / 131070
@@ -81,13 +83,9 @@ inline bool invert(const Block& a, double eps, Block& inverse)
 }
 } // namespace
 
-FEAT_CLASS::FEAT_CLASS(std::int64_t fftMin, std::int64_t order_, double sampleRate_, double frameMs, double shiftMs,
-                       double alpha_) try : sampleRate(sampleRate_),
-                                            frameLength(0),
-                                            frameShift(0),
-                                            fftLength(0),
-                                            order(order_),
-                                            alpha(alpha_)
+FEAT_CLASS::FEAT_CLASS(std::int64_t fftMin, std::int64_t order_, double sampleRate_, double frameMs,
+                       double shiftMs, double alpha_)
+try : sampleRate(sampleRate_), frameLength(0), frameShift(0), fftLength(0), order(order_), alpha(alpha_)
 {
     if (!(std::isfinite(sampleRate) && sampleRate > 0.0 && std::isfinite(frameMs) && std::isfinite(shiftMs)))
         invalid("sample rate, frame length and frame shift must be positive and finite");
@@ -97,8 +95,8 @@ FEAT_CLASS::FEAT_CLASS(std::int64_t fftMin, std::int64_t order_, double sampleRa
         invalid("the mel-cepstral order must lie in 1..4096");
     const double framelExact = sampleRate * frameMs / 1000.0;
     const double shiftlExact = sampleRate * shiftMs / 1000.0;
-    if (!(framelExact >= 2.5 && framelExact < 1048576.0) || !(shiftlExact >= 0.5) || shiftlExact > framelExact ||
-        fftMin > 1048576)
+    if (!(framelExact >= 2.5 && framelExact < 1048576.0) || !(shiftlExact >= 0.5) ||
+        shiftlExact > framelExact || fftMin > 1048576)
         invalid("frame and shift must give 3 or more samples per frame and 1..frame length per shift");
     frameLength = roundHalfAway(framelExact);
     frameShift = roundHalfAway(shiftlExact);
@@ -143,7 +141,8 @@ FEAT_CLASS::~FEAT_CLASS()
 
 void FEAT_CLASS::reserveMcep(std::int64_t n, std::int64_t m)
 {
-    const auto grow = [](std::vector<double>& v, std::int64_t size) {
+    const auto grow = [](std::vector<double>& v, std::int64_t size)
+    {
         if (static_cast<std::int64_t>(v.size()) < size)
             v.assign(static_cast<std::size_t>(size), 0.0);
     };
@@ -225,12 +224,13 @@ int FEAT_CLASS::analyzeMelCepstrum(double* out, int iterationMode) noexcept
     return mcep(spectrum->re, fftLength, out, order, alpha, minIterations, maxIterations, 0.001, 0.0);
 }
 
-int FEAT_CLASS::mcep(const double* x, std::int64_t n, double* mc, std::int64_t m, double a, int itr1, int itr2,
-                     double dd, double e)
+int FEAT_CLASS::mcep(const double* x, std::int64_t n, double* mc, std::int64_t m, double a, int itr1,
+                     int itr2, double dd, double e)
 {
     if (n < 2 || (n & (n - 1)) != 0 || m < 0)
-        raiseEngineError(EngineError::Kind::invalidArgument, 1, "mcep: %lld points, order %lld: not supported\n",
-                         static_cast<long long>(n), static_cast<long long>(m));
+        raiseEngineError(EngineError::Kind::invalidArgument, 1,
+                         "mcep: %lld points, order %lld: not supported\n", static_cast<long long>(n),
+                         static_cast<long long>(m));
     reserveMcep(n, m);
     const std::int64_t half = n / 2;
     const double points = static_cast<double>(n);
@@ -330,8 +330,7 @@ namespace
         new[1] = (1 - a^2) old[0] + a old[1] (cepstrum only),
         new[j] = old[j - 1] + a (old[j] - new[j - 1]) for the other j,
     where old is g before the pass. */
-template <bool cepstrum>
-void warpPass(double c1k, double* g, std::int64_t m2, double a, double b) noexcept
+template <bool cepstrum> void warpPass(double c1k, double* g, std::int64_t m2, double a, double b) noexcept
 {
     const double d0 = g[0];
     g[0] = cepstrum ? c1k + a * d0 : c1k;
@@ -377,8 +376,8 @@ template <int Lanes, bool cepstrum, int S, int Q>
 
 template <int Lanes, bool cepstrum, int S, int... Q>
 [[gnu::always_inline]] inline void startStep(double (&previousOld)[Lanes], double (&previousNew)[Lanes],
-                                             const double* c1, std::int64_t firstK, double* g, double a, double b,
-                                             std::integer_sequence<int, Q...>) noexcept
+                                             const double* c1, std::int64_t firstK, double* g, double a,
+                                             double b, std::integer_sequence<int, Q...>) noexcept
 {
     // From the last lane to the first, so that each reads its neighbour's value of the step
     // before.
@@ -387,8 +386,8 @@ template <int Lanes, bool cepstrum, int S, int... Q>
 
 template <int Lanes, bool cepstrum, int... S>
 [[gnu::always_inline]] inline void startSteps(double (&previousOld)[Lanes], double (&previousNew)[Lanes],
-                                              const double* c1, std::int64_t firstK, double* g, double a, double b,
-                                              std::integer_sequence<int, S...>) noexcept
+                                              const double* c1, std::int64_t firstK, double* g, double a,
+                                              double b, std::integer_sequence<int, S...>) noexcept
 {
     (startStep<Lanes, cepstrum, S>(previousOld, previousNew, c1, firstK, g, a, b,
                                    std::make_integer_sequence<int, Lanes>{}),
@@ -408,8 +407,8 @@ template <int Lanes, bool cepstrum, int... S>
 template <int Lanes, bool cepstrum>
 void warpGroup(const double* c1, std::int64_t firstK, double* g, std::int64_t m2, double a, double b) noexcept
 {
-    double previousOld[Lanes] = {}; // old[j - 1] of each lane's pass
-    double previousNew[Lanes] = {}; // new[j - 1] of each lane's pass
+    double previousOld[Lanes] = {};           // old[j - 1] of each lane's pass
+    double previousNew[Lanes] = {};           // new[j - 1] of each lane's pass
     constexpr int generic = cepstrum ? 2 : 1; // first element of the general form
 
     // Start-up: steps in which some lane is at an element of its own form.
@@ -456,7 +455,8 @@ void warp(const double* c1, std::int64_t m1, double* g, std::int64_t m2, double 
     std::fill(g, g + m2 + 1 + warpLanes, 0.0);
     std::int64_t k = m1;
     // Wide groups of passes first, then narrower ones for the rest.
-    const auto groups = [&]<int lanes>() {
+    const auto groups = [&]<int lanes>()
+    {
         if (m2 >= lanes + 1)
             for (; k - (lanes - 1) >= 0; k -= lanes)
                 warpGroup<lanes, cepstrum>(c1, k, g, m2, a, b);
@@ -659,7 +659,8 @@ int FEAT_CLASS::synthesizeFrame(const double* input, const double* mc, double* o
     double* increments = filter.increments;
     const double period = static_cast<double>(filter.framePeriod);
     for (std::int64_t i = 0; i <= m; ++i)
-        increments[i] = (target[i] - coefficients[i]) * static_cast<double>(filter.interpolationPeriod) / period;
+        increments[i] =
+            (target[i] - coefficients[i]) * static_cast<double>(filter.interpolationPeriod) / period;
     for (std::int64_t s = 0; s < frameShift; ++s)
     {
         output[s] = mlsaSample(input[s]);

@@ -16,8 +16,8 @@ struct SynthesisFilterState
     int framePeriod = 0;         ///< samples produced per frame (the frame shift)
     int interpolationPeriod = 1; ///< coefficients move every sample
     int padeOrder = 5;
-    bool started = false;        ///< false until the first frame has been seen
-    double padeTable[21] = {};   ///< Pade rows for orders 0 to 5; the order-5 row is used
+    bool started = false;                 ///< false until the first frame has been seen
+    double padeTable[21] = {};            ///< Pade rows for orders 0 to 5; the order-5 row is used
     double* coefficients = nullptr;       ///< m + 1 filter coefficients in use
     double* targetCoefficients = nullptr; ///< m + 1 coefficients of the newest frame
     double* increments = nullptr;         ///< m + 1 per-sample steps toward the target
@@ -98,12 +98,12 @@ public:
         Returns 0, or -1 after writing "mcep : Error in theq() at %dth iteration !\n" when a
         Newton system is singular (mc then holds the analysis before that step). Grows the work
         buffers (allocating) only when n or m exceed the object's own sizes. */
-    int mcep(const double* amplitude, std::int64_t n, double* mc, std::int64_t m, double alpha, int minIterations,
-             int maxIterations, double endCondition, double floor);
+    int mcep(const double* amplitude, std::int64_t n, double* mc, std::int64_t m, double alpha,
+             int minIterations, int maxIterations, double endCondition, double floor);
 
     /** Frequency warping of a cepstrum c1[0..m1] into c2[0..m2] by the all-pass constant a (the
         recursion of the first-order all-pass, with its special first-order term). c2 may be c1
-        when m2 <= m1. */
+        (it is written only at the end). */
     void warpCepstrum(const double* c1, std::int64_t m1, double* c2, std::int64_t m2, double a);
 
     /** Frequency warping of an autocorrelation r1[0..m1] into r2[0..m2] by the all-pass constant
@@ -136,15 +136,15 @@ private:
     GaussianNoise noise;
 
     // mcep work buffers
-    std::vector<double> power;        // n: |X|^2
-    std::vector<double> cepstrum;     // n/2 + 1
-    std::vector<double> autocorr;     // n/2 + 1
-    std::vector<double> refined;      // 2m + 1: r
-    std::vector<double> hankel;       // 2m + 1: y
-    std::vector<double> rhs;          // m + 1: b
-    std::vector<double> step;         // m + 1: d
+    std::vector<double> power;         // n: |X|^2
+    std::vector<double> cepstrum;      // n/2 + 1
+    std::vector<double> autocorr;      // n/2 + 1
+    std::vector<double> refined;       // 2m + 1: r
+    std::vector<double> hankel;        // 2m + 1: y
+    std::vector<double> rhs;           // m + 1: b
+    std::vector<double> step;          // m + 1: d
     std::vector<double> allPassPowers; // m + 1: (-alpha)^i
-    std::vector<double> warpWork;     // longest warped sequence + 1
+    std::vector<double> warpWork;      // longest warped sequence + 1
 
     // theq blocks: R, X, previous X (2 x 2 each) and P (2 each), n of each
     std::vector<double> theqR, theqX, theqXOld, theqP;

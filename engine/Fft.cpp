@@ -48,8 +48,8 @@ void FftSetup::reserve(int log2Points)
     if (log2Points <= log2Size)
         return;
     if (log2Points > 30)
-        raiseEngineError(EngineError::Kind::invalidArgument, 1, "fft error: %d-bit transform size too large\n",
-                         log2Points);
+        raiseEngineError(EngineError::Kind::invalidArgument, 1,
+                         "fft error: %d-bit transform size too large\n", log2Points);
     release();
 
     const std::int64_t points = std::int64_t{1} << log2Points;
@@ -78,12 +78,12 @@ void FftSetup::reserve(int log2Points)
             // Out-of-place plans on aligned arrays: in-place and unaligned plans of these sizes
             // use buffered algorithms that allocate scratch memory on every execution.
             const unsigned flags = FFTW_ESTIMATE;
-            forwardPlans[k] = fftw_plan_guru_split_dft(1, &dimension, 0, nullptr, inputReal, inputImag, resultReal,
-                                                       resultImag, flags);
+            forwardPlans[k] = fftw_plan_guru_split_dft(1, &dimension, 0, nullptr, inputReal, inputImag,
+                                                       resultReal, resultImag, flags);
             // The split interface always uses the negative kernel; exchanging the real and
             // imaginary arrays turns it into the positive one.
-            backwardPlans[k] = fftw_plan_guru_split_dft(1, &dimension, 0, nullptr, inputImag, inputReal, resultImag,
-                                                        resultReal, flags);
+            backwardPlans[k] = fftw_plan_guru_split_dft(1, &dimension, 0, nullptr, inputImag, inputReal,
+                                                        resultImag, resultReal, flags);
             planned = planned && forwardPlans[k] != nullptr && backwardPlans[k] != nullptr;
         }
     }
@@ -91,8 +91,8 @@ void FftSetup::reserve(int log2Points)
     if (!planned)
     {
         release();
-        raiseEngineError(EngineError::Kind::invalidArgument, 1, "fft error: cannot plan %lld-point transforms\n",
-                         static_cast<long long>(points));
+        raiseEngineError(EngineError::Kind::invalidArgument, 1,
+                         "fft error: cannot plan %lld-point transforms\n", static_cast<long long>(points));
     }
     std::fprintf(stderr, "fft setup(n = %d)\n", log2Points);
 }

@@ -53,8 +53,8 @@ PreparedGmm loadPreparedGmm(const char* parameters, std::int64_t n)
                          static_cast<long>(n));
     if (const std::int64_t bad = firstNonFinite(*data); bad >= 0)
         raiseEngineError(EngineError::Kind::corruptParameters, 1,
-                         "Error GMM parameter; %s: value %ld is not a finite number\n", printableName(parameters),
-                         static_cast<long>(bad));
+                         "Error GMM parameter; %s: value %ld is not a finite number\n",
+                         printableName(parameters), static_cast<long>(bad));
 
     PreparedGmm gmm;
     try
@@ -122,7 +122,8 @@ DeltaWindows readDeltaWindows(const char* windows)
     const std::int64_t q = countRecords(windows, 1);
     const auto data = readVectorData(windows, 0, false);
     if (!data || data->length != q)
-        raiseEngineError(EngineError::Kind::corruptParameters, 1, "Error: file format %s\n", printableName(windows));
+        raiseEngineError(EngineError::Kind::corruptParameters, 1, "Error: file format %s\n",
+                         printableName(windows));
     if (const std::int64_t bad = firstNonFinite(*data); bad >= 0)
         raiseEngineError(EngineError::Kind::corruptParameters, 1,
                          "delta window %s: coefficient %ld is not a finite number\n", printableName(windows),
@@ -147,11 +148,11 @@ TrajectoryGenerator::TrajectoryGenerator(DeltaWindows windows, std::int64_t dime
     const std::int64_t left = deltaWindows.left;
     const std::int64_t maxRight = deltaWindows.maxRight;
     if (-left > lagFrames)
-        raiseEngineError(EngineError::Kind::corruptParameters, 1,
-                         "delta window of %ld coefficients reaches %ld frames back, beyond the look-ahead of %ld "
-                         "frames\n",
-                         static_cast<long>(deltaWindows.count), static_cast<long>(-left),
-                         static_cast<long>(lagFrames));
+        raiseEngineError(
+            EngineError::Kind::corruptParameters, 1,
+            "delta window of %ld coefficients reaches %ld frames back, beyond the look-ahead of %ld "
+            "frames\n",
+            static_cast<long>(deltaWindows.count), static_cast<long>(-left), static_cast<long>(lagFrames));
 
     // A step touches frames t - lag .. t + maxRight; the ring must hold all of them at once.
     while (ring < lagFrames + maxRight + 1)
@@ -282,16 +283,11 @@ const double* TrajectoryGenerator::step(const double* mean, const double* precis
     return row(output, t - L, d);
 }
 
-GMMMAP::GMMMAP(std::int64_t order, std::int64_t lag, const char* parameters, const char* windows) try
-    : m(order),
-      n(2 * order),
-      gmm(loadPreparedGmm(parameters, 2 * order)),
-      generator(readDeltaWindows(windows), order, lag),
-      mappedMean(static_cast<std::size_t>(2 * order)),
-      mappedPrecision(static_cast<std::size_t>(2 * order)),
-      meanByDimension(gmm.sourceMean.size()),
-      precisionByDimension(gmm.sourcePrecision.size()),
-      scoreSums(static_cast<std::size_t>(gmm.classes))
+GMMMAP::GMMMAP(std::int64_t order, std::int64_t lag, const char* parameters, const char* windows)
+try : m(order), n(2 * order), gmm(loadPreparedGmm(parameters, 2 * order)),
+    generator(readDeltaWindows(windows), order, lag), mappedMean(static_cast<std::size_t>(2 * order)),
+    mappedPrecision(static_cast<std::size_t>(2 * order)), meanByDimension(gmm.sourceMean.size()),
+    precisionByDimension(gmm.sourcePrecision.size()), scoreSums(static_cast<std::size_t>(gmm.classes))
 {
     const std::int64_t K = gmm.classes;
     for (std::int64_t k = 0; k < K; ++k)

@@ -17,10 +17,10 @@ struct PreparedGmm
     /** ln w_k - 0.5 sum_j ln var_x[k][j]; -1e38 for a class of weight 0 or a degenerate variance
         sum, which is then never chosen. */
     std::vector<double> logWeight;
-    std::vector<double> sourceMean;       ///< mu_x
-    std::vector<double> targetMean;       ///< mu_y
-    std::vector<double> sourcePrecision;  ///< 1 / var_x
-    std::vector<double> slope;            ///< cov_yx / var_x
+    std::vector<double> sourceMean;      ///< mu_x
+    std::vector<double> targetMean;      ///< mu_y
+    std::vector<double> sourcePrecision; ///< 1 / var_x
+    std::vector<double> slope;           ///< cov_yx / var_x
     /** 1 / (var_y - slope x cov_yx), or 1e38 where that conditional variance is not positive. */
     std::vector<double> mappingPrecision;
 };
@@ -38,11 +38,11 @@ PreparedGmm loadPreparedGmm(const char* parameters, std::int64_t dimension);
     matches a delta of 0.5 (c_t - c_(t-1))). The static window is implicit (1 at offset 0). */
 struct DeltaWindows
 {
-    std::int64_t count = 0;            ///< q
-    std::int64_t left = 0;             ///< offset of the first coefficient, <= 0
-    std::int64_t right = 0;            ///< offset of the last coefficient
-    std::int64_t maxRight = 0;         ///< largest right extent over both windows, >= 0
-    std::vector<double> coefficients;  ///< w[left..right]
+    std::int64_t count = 0;           ///< q
+    std::int64_t left = 0;            ///< offset of the first coefficient, <= 0
+    std::int64_t right = 0;           ///< offset of the last coefficient
+    std::int64_t maxRight = 0;        ///< largest right extent over both windows, >= 0
+    std::vector<double> coefficients; ///< w[left..right]
 
     /** Coefficient at offset j, left <= j <= right. */
     double coefficient(std::int64_t j) const { return coefficients[static_cast<std::size_t>(j - left)]; }
@@ -78,7 +78,8 @@ public:
 private:
     double& covariance(std::int64_t lagIndex, std::int64_t frameTime, std::int64_t i) noexcept
     {
-        return covarianceStore[static_cast<std::size_t>(((lagIndex + lagExtent) * ring + slot(frameTime)) * d + i)];
+        return covarianceStore[static_cast<std::size_t>(
+            ((lagIndex + lagExtent) * ring + slot(frameTime)) * d + i)];
     }
     double* row(std::vector<double>& store, std::int64_t frameTime, std::int64_t width) noexcept
     {

@@ -31,7 +31,8 @@ template <typename T> std::unique_ptr<T> newObject()
 
 double* allocateDoubles(std::int64_t n)
 {
-    return static_cast<double*>(allocate(sizeof(double) * static_cast<std::size_t>(std::max<std::int64_t>(n, 1))));
+    return static_cast<double*>(
+        allocate(sizeof(double) * static_cast<std::size_t>(std::max<std::int64_t>(n, 1))));
 }
 
 VectorPtr makeVector(std::int64_t n, bool complex)
@@ -115,7 +116,8 @@ double** allocateOffsetArray2D(std::int64_t rows, std::int64_t columns, std::int
     double* block = nullptr;
     try
     {
-        block = static_cast<double*>(allocateOffsetBlock(std::max<std::int64_t>(rows, 1) * columns, sizeof(double)));
+        block = static_cast<double*>(
+            allocateOffsetBlock(std::max<std::int64_t>(rows, 1) * columns, sizeof(double)));
     }
     catch (...)
     {
@@ -445,8 +447,8 @@ int ceilLog2(std::int64_t a) noexcept
 VectorPtr blackmanWindow(std::int64_t n)
 {
     if (n < 2)
-        raiseEngineError(EngineError::Kind::invalidArgument, 1, "blackman window of %lld points: needs at least 2\n",
-                         static_cast<long long>(n));
+        raiseEngineError(EngineError::Kind::invalidArgument, 1,
+                         "blackman window of %lld points: needs at least 2\n", static_cast<long long>(n));
     auto w = newVector(n);
     const double period = static_cast<double>(n - 1);
     double energy = 0.0;
@@ -473,7 +475,8 @@ VectorPtr lowpassSinc(std::int64_t order, double cutoff)
     auto h = newVector(order + 1);
     for (std::int64_t i = 0; i <= order; ++i)
     {
-        const double window = 0.54 - 0.46 * std::cos(twoPi * static_cast<double>(i) / static_cast<double>(order));
+        const double window =
+            0.54 - 0.46 * std::cos(twoPi * static_cast<double>(i) / static_cast<double>(order));
         if (i == half)
         {
             h->re[i] = c * window;
@@ -496,7 +499,8 @@ double gaussianRandom(GaussianNoise& noise, double scale) noexcept
     const double u = std::log(static_cast<double>(a) / static_cast<double>(modulus) + 1e-30);
     const std::int64_t b = (419 * a + 6173) % modulus;
     noise.state = b;
-    return std::cos(twoPi * static_cast<double>(b) / static_cast<double>(modulus)) * std::sqrt(-2.0 * u) * scale;
+    return std::cos(twoPi * static_cast<double>(b) / static_cast<double>(modulus)) * std::sqrt(-2.0 * u) *
+           scale;
 }
 
 VectorPtr gaussianVector(GaussianNoise& noise, std::int64_t n)
@@ -669,8 +673,10 @@ std::int64_t countRecords(const char* name, std::int64_t size)
 {
     const std::int64_t doubles = dataLength(name, 0) / static_cast<std::int64_t>(sizeof(double));
     if (doubles < 1)
-        raiseEngineError(EngineError::Kind::corruptParameters, 1, "Error: file format %s\n", printableName(name));
+        raiseEngineError(EngineError::Kind::corruptParameters, 1, "Error: file format %s\n",
+                         printableName(name));
     if (size < 1 || doubles % size != 0)
-        raiseEngineError(EngineError::Kind::corruptParameters, 1, "Error: file format: %s\n", printableName(name));
+        raiseEngineError(EngineError::Kind::corruptParameters, 1, "Error: file format: %s\n",
+                         printableName(name));
     return doubles / size;
 }

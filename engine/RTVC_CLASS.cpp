@@ -52,21 +52,18 @@ std::int64_t checkedLag(std::int64_t lag)
 int checkedIterations(int iterations)
 {
     if (iterations < FEAT_CLASS::noIteration || iterations > FEAT_CLASS::fullIteration)
-        raiseEngineError(EngineError::Kind::invalidArgument, 1, "RTVC_CLASS: iteration mode %d outside 0..2\n",
-                         iterations);
+        raiseEngineError(EngineError::Kind::invalidArgument, 1,
+                         "RTVC_CLASS: iteration mode %d outside 0..2\n", iterations);
     return iterations;
 }
 } // namespace
 
 RTVC_CLASS::RTVC_CLASS(std::int64_t fftMin, std::int64_t order, std::int64_t lag, const char* windows,
-                       double sampleRate, double frameMs, double shiftMs, double alpha, int iterations) try
-    : windowsCopy(copyWindowDescription(windows)),
-      m(order),
-      lagFrames(checkedLag(lag)),
-      iterationMode(checkedIterations(iterations)),
-      features(fftMin, order, sampleRate, frameMs, shiftMs, alpha),
-      framel(features.frameLength),
-      shiftl(features.frameShift)
+                       double sampleRate, double frameMs, double shiftMs, double alpha, int iterations)
+try : windowsCopy(copyWindowDescription(windows)), m(order), lagFrames(checkedLag(lag)),
+    iterationMode(checkedIterations(iterations)),
+    features(fftMin, order, sampleRate, frameMs, shiftMs, alpha), framel(features.frameLength),
+    shiftl(features.frameShift)
 {
     const auto cepstrumSize = static_cast<std::size_t>(m + 1);
     frame.assign(static_cast<std::size_t>(framel), 0.0);
@@ -107,9 +104,10 @@ void RTVC_CLASS::checkClassCounts(const GMMMAP* classes, const GMMMAP* intra, co
     const GMMMAP* others[2] = {intra, diff};
     for (const GMMMAP* other : others)
         if (other != nullptr && other->classes() < classes->classes())
-            raiseEngineError(EngineError::Kind::corruptParameters, 1,
-                             "GMM class counts do not match: the class GMM has %ld classes, a mapping GMM %ld\n",
-                             static_cast<long>(classes->classes()), static_cast<long>(other->classes()));
+            raiseEngineError(
+                EngineError::Kind::corruptParameters, 1,
+                "GMM class counts do not match: the class GMM has %ld classes, a mapping GMM %ld\n",
+                static_cast<long>(classes->classes()), static_cast<long>(other->classes()));
 }
 
 void RTVC_CLASS::replaceGmm(std::unique_ptr<GMMMAP>& slot, const char* name, const char* firstMessage)
@@ -165,8 +163,8 @@ void RTVC_CLASS::setGvPostfilter(const char* name)
             for (std::int64_t i = 0; i < m; ++i)
                 if (!std::isfinite(read->re[r][i]))
                     raiseEngineError(EngineError::Kind::corruptParameters, 1,
-                                     "GV postfilter %s: value %ld is not a finite number\n", printableName(name),
-                                     static_cast<long>(r * m + i));
+                                     "GV postfilter %s: value %ld is not a finite number\n",
+                                     printableName(name), static_cast<long>(r * m + i));
         replacement = copyMatrix(*read);
     }
     std::fprintf(stderr, "GV is change into %s\n", name == nullptr ? "" : printableName(name));
@@ -241,9 +239,10 @@ void RTVC_CLASS::runFrame() noexcept
         diffMap->map(k, featureVector.data(), difference.data());
     }
 
-    std::copy(delayCepstra.begin() + readSlot * cepstrumSize, delayCepstra.begin() + (readSlot + 1) * cepstrumSize,
-              melCepstrum.begin());
-    std::copy(delayWaves.begin() + readSlot * shiftl, delayWaves.begin() + (readSlot + 1) * shiftl, centre.begin());
+    std::copy(delayCepstra.begin() + readSlot * cepstrumSize,
+              delayCepstra.begin() + (readSlot + 1) * cepstrumSize, melCepstrum.begin());
+    std::copy(delayWaves.begin() + readSlot * shiftl, delayWaves.begin() + (readSlot + 1) * shiftl,
+              centre.begin());
     readSlot = (readSlot + 1) % delayLineSlots;
 
     std::int64_t produced = 0;

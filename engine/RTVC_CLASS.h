@@ -49,8 +49,8 @@ public:
         @param iterations mel-cepstral iteration mode of FEAT_CLASS (0 none, 1 one, 2 full)
         Raises EngineError when the window description does not fit its buffer, for settings
         outside the ranges above, or when memory runs out. */
-    RTVC_CLASS(std::int64_t fftMin, std::int64_t order, std::int64_t lag, const char* windows, double sampleRate,
-               double frameMs, double shiftMs, double alpha, int iterations);
+    RTVC_CLASS(std::int64_t fftMin, std::int64_t order, std::int64_t lag, const char* windows,
+               double sampleRate, double frameMs, double shiftMs, double alpha, int iterations);
 
     /** Writes "RTVC_CLASS was destructed.\n" to the error stream. */
     ~RTVC_CLASS();

@@ -54,12 +54,14 @@ void BM_RtvcFrame(benchmark::State& state)
     engine.setGvPostfilter(postFilter.name());
     engine.setClippingLimiter(true);
 
-    const auto speech = test_models::readSpeech(std::string(TAVILO_TEST_DATA_DIR) + "/speech/vcc2016_SM1_100001.wav");
+    const auto speech =
+        test_models::readSpeech(std::string(TAVILO_TEST_DATA_DIR) + "/speech/vcc2016_SM1_100001.wav");
     const auto input = test_models::resampleLinear(speech.samples, speech.sampleRate, sampleRate);
     const auto shift = static_cast<std::size_t>(engine.frameShift());
     std::size_t at = 0;
     double sink = 0.0;
-    const auto frame = [&] {
+    const auto frame = [&]
+    {
         engine.pushSamples(input.data() + at);
         for (std::size_t i = 0; i < shift; ++i)
             sink += engine.popSample();
@@ -75,8 +77,9 @@ void BM_RtvcFrame(benchmark::State& state)
         frame();
         benchmark::DoNotOptimize(sink);
     }
-    state.counters["core_share"] = benchmark::Counter(static_cast<double>(state.iterations()) * 0.005,
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["core_share"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 0.005,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(BM_RtvcFrame)->Args({16000, 32})->Args({44100, 128})->Unit(benchmark::kMicrosecond);

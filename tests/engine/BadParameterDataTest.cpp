@@ -54,7 +54,8 @@ std::vector<unsigned char> imageWithLength(std::int64_t length)
 
 RTVC_CLASS construct(const char* windows, std::int64_t lag = rate.lag, int iterations = 1)
 {
-    return RTVC_CLASS(rate.fftMin, m, lag, windows, rate.sampleRate, rate.frameMs, 5.0, rate.alpha, iterations);
+    return RTVC_CLASS(rate.fftMin, m, lag, windows, rate.sampleRate, rate.frameMs, 5.0, rate.alpha,
+                      iterations);
 }
 
 /** Builds a pipeline with these windows and sets a valid class GMM: where the windows are read. */
@@ -81,17 +82,21 @@ TEST(BadParameterData, IsRefusedWithAClearMessage)
         // GMM members
         {"GMM of 7 bytes", [](RTVC_CLASS& e) { e.setGmm(MemoryFile(truncated(gmmBytes(), 7)).name()); },
          "Error GMM parameter; mmp\n"},
-        {"empty GMM", [](RTVC_CLASS& e) { e.setIntraGmm(MemoryFile().name()); }, "Error GMM parameter; mmp\n"},
+        {"empty GMM", [](RTVC_CLASS& e) { e.setIntraGmm(MemoryFile().name()); },
+         "Error GMM parameter; mmp\n"},
         {"GMM one double short",
          [](RTVC_CLASS& e) { e.setDiffGmm(MemoryFile(truncated(gmmBytes(), gmmBytes().size() - 8)).name()); },
          "Error get_paramvec [963], class [3], dimension X[48] Y[48], all diag covs\n"},
-        {"GMM with NaN", [](RTVC_CLASS& e) { e.setGmm(MemoryFile(withDouble(gmmBytes(), 5, std::nan(""))).name()); },
+        {"GMM with NaN",
+         [](RTVC_CLASS& e) { e.setGmm(MemoryFile(withDouble(gmmBytes(), 5, std::nan(""))).name()); },
          "Error GMM parameter; mmp: value 5 is not a finite number\n"},
         {"GMM with an infinite covariance",
-         [](RTVC_CLASS& e) { e.setIntraGmm(MemoryFile(withDouble(gmmBytes(), 4 + 3 * 4 * 48, HUGE_VAL)).name()); },
+         [](RTVC_CLASS& e)
+         { e.setIntraGmm(MemoryFile(withDouble(gmmBytes(), 4 + 3 * 4 * 48, HUGE_VAL)).name()); },
          "Error GMM parameter; mmp: value 580 is not a finite number\n"},
         {"GMM image with a negative length",
-         [](RTVC_CLASS& e) {
+         [](RTVC_CLASS& e)
+         {
              const auto image = imageWithLength(-8);
              e.setGmm(reinterpret_cast<const char*>(image.data()));
          },
@@ -100,20 +105,25 @@ TEST(BadParameterData, IsRefusedWithAClearMessage)
          "Error GMM parameter; /nonexistent/tavilo/44100.gmm\n"},
         // post-filters
         {"post-filter of 2m - 1 values",
-         [](RTVC_CLASS& e) { e.setGvPostfilter(MemoryFile(truncated(test_models::postFilter(m), 8 * (2 * m - 1))).name()); },
+         [](RTVC_CLASS& e)
+         { e.setGvPostfilter(MemoryFile(truncated(test_models::postFilter(m), 8 * (2 * m - 1))).name()); },
          "wrong data format: mmp\nCan't read GV postfilter file: mmp\n"},
         {"post-filter of one row",
-         [](RTVC_CLASS& e) { e.setGvPostfilter(MemoryFile(truncated(test_models::postFilter(m), 8 * m)).name()); },
+         [](RTVC_CLASS& e)
+         { e.setGvPostfilter(MemoryFile(truncated(test_models::postFilter(m), 8 * m)).name()); },
          "GV postfilter mmp holds 1 row of 24 values; it needs scales and offsets\n"},
         {"post-filter with infinity",
-         [](RTVC_CLASS& e) { e.setGvPostfilter(MemoryFile(withDouble(test_models::postFilter(m), 30, -HUGE_VAL)).name()); },
+         [](RTVC_CLASS& e)
+         { e.setGvPostfilter(MemoryFile(withDouble(test_models::postFilter(m), 30, -HUGE_VAL)).name()); },
          "GV postfilter mmp: value 30 is not a finite number\n"},
         {"empty post-filter", [](RTVC_CLASS& e) { e.setGvPostfilter(MemoryFile().name()); },
          "Can't read GV postfilter file: mmp\n"},
         // delta windows
         {"empty window description", [](RTVC_CLASS&) { setGmmWithWindows({}); }, "Error: file format mmp\n"},
         {"window with NaN",
-         [](RTVC_CLASS&) { setGmmWithWindows(test_models::toBytes({-0.5, std::nan(""), 0.0})); },
+         [](RTVC_CLASS&) {
+             setGmmWithWindows(test_models::toBytes({-0.5, std::nan(""), 0.0}));
+         },
          "delta window mmp: coefficient 1 is not a finite number\n"},
         {"window reaching back beyond the lag",
          [](RTVC_CLASS&) { setGmmWithWindows(test_models::toBytes(std::vector<double>(9, 0.1))); },
@@ -122,13 +132,15 @@ TEST(BadParameterData, IsRefusedWithAClearMessage)
          [](RTVC_CLASS&) { construct(MemoryFile(std::vector<unsigned char>(245, 0)).name()); },
          "delta window description of 245 bytes does not fit the 244 bytes the engine keeps\n"},
         {"window image with a negative length",
-         [](RTVC_CLASS&) {
+         [](RTVC_CLASS&)
+         {
              const auto image = imageWithLength(-1);
              construct(reinterpret_cast<const char*>(image.data()));
          },
          "delta window description of -1 bytes does not fit the 244 bytes the engine keeps\n"},
         {"window path missing",
-         [&](RTVC_CLASS&) {
+         [&](RTVC_CLASS&)
+         {
              RTVC_CLASS engine = construct(missing.c_str());
              engine.setGmm(MemoryFile(gmmBytes()).name());
          },

@@ -58,7 +58,8 @@ TEST(ConversionPipeline, ConvertedEnvelopeArrivesLagPlusLookAheadFramesLate)
     ModelImages model = zeroModel(rate);
     model.diffGmm = MemoryFile(test_models::constantMappingGmm(rate.order, 4, 3, 0.05).bytes());
     const MemoryFile windows(test_models::deltaWindows());
-    RTVC_CLASS engine(rate.fftMin, rate.order, rate.lag, windows.name(), rate.sampleRate, 10.0, 5.0, rate.alpha, 1);
+    RTVC_CLASS engine(rate.fftMin, rate.order, rate.lag, windows.name(), rate.sampleRate, 10.0, 5.0,
+                      rate.alpha, 1);
     engine.setGmm(model.classGmm.name());
     engine.setIntraGmm(model.intraGmm.name());
     engine.setDiffGmm(model.diffGmm.name());
@@ -82,7 +83,8 @@ TEST(ConversionPipeline, ConvertedEnvelopeArrivesLagPlusLookAheadFramesLate)
         }
         const int produced = reference.synthesizeFrame(centre.data(), mc.data(), filtered.data());
         for (std::size_t i = 0; i < shift; ++i)
-            ASSERT_EQ(output[j * shift + i], produced == 0 ? 0.0 : filtered[i]) << "push " << j << " sample " << i;
+            ASSERT_EQ(output[j * shift + i], produced == 0 ? 0.0 : filtered[i])
+                << "push " << j << " sample " << i;
     }
 }
 
@@ -123,7 +125,8 @@ TEST(ConversionPipeline, PostFilterShapesTheDifferenceByItsCoefficient)
             }
             const int produced = reference.synthesizeFrame(centre.data(), mc.data(), filtered.data());
             for (std::size_t i = 0; i < shift; ++i)
-                ASSERT_EQ(output[j * shift + i], produced == 0 ? 0.0 : filtered[i]) << "push " << j << " sample " << i;
+                ASSERT_EQ(output[j * shift + i], produced == 0 ? 0.0 : filtered[i])
+                    << "push " << j << " sample " << i;
         }
     }
 }
@@ -175,8 +178,8 @@ TEST(ConversionPipeline, DiagnosticLinesOfConfiguration)
     const auto model = zeroModel(rate);
     const MemoryFile windows(test_models::deltaWindows());
     CaptureStderr();
-    auto engine = std::make_unique<RTVC_CLASS>(rate.fftMin, rate.order, rate.lag, windows.name(), rate.sampleRate,
-                                               rate.frameMs, 5.0, rate.alpha, 1);
+    auto engine = std::make_unique<RTVC_CLASS>(rate.fftMin, rate.order, rate.lag, windows.name(),
+                                               rate.sampleRate, rate.frameMs, 5.0, rate.alpha, 1);
     std::string lines = GetCapturedStderr();
     EXPECT_EQ(lines, "fftl = 512, framel = 400, shiftl = 80\nfft setup(n = 9)\nConstractor has been done!\n");
 
@@ -228,7 +231,8 @@ TEST(ConversionPipeline, MappingGmmsMustHaveEveryClassOfTheClassGmm)
     EXPECT_THROW(engine->setGmm(eight.name()), EngineError);
     EXPECT_EQ(engine->classGmm(), nullptr);
     engine->setGmm(four.name());
-    EXPECT_THROW(engine->setDiffGmm(MemoryFile(test_models::gmmParameters(rate.order, 3, 3)).name()), EngineError);
+    EXPECT_THROW(engine->setDiffGmm(MemoryFile(test_models::gmmParameters(rate.order, 3, 3)).name()),
+                 EngineError);
     EXPECT_EQ(engine->diffGmm(), nullptr);
     engine->setDiffGmm(eight.name()); // more classes than chosen from is fine
     EXPECT_EQ(engine->diffGmm()->classes(), 8);
@@ -286,7 +290,8 @@ TEST(ConversionPipeline, SteadyStateAllocatesNothing)
         std::vector<double> silence(shift, 0.0); // also runs the dither path
         std::size_t at = 0;
         double sum = 0.0;
-        const auto frame = [&](int k) {
+        const auto frame = [&](int k)
+        {
             engine->pushSamples(k % 50 == 7 ? silence.data() : speech.data() + at);
             at = (at + shift) % (speech.size() - shift);
             for (std::size_t i = 0; i < shift; ++i)
@@ -315,15 +320,17 @@ TEST(ConversionPipeline, EnginesAreIndependentOfEachOther)
     const auto alone = run(*makeEngine(rate, model), input);
 
     std::atomic<bool> done{false};
-    std::thread others([&] {
-        const auto otherModel = randomModel(rate16000, 8);
-        const auto otherInput = speechAt(16000.0);
-        while (!done.load())
+    std::thread others(
+        [&]
         {
-            auto other = makeEngine(rate16000, otherModel);
-            run(*other, std::vector<double>(otherInput.begin(), otherInput.begin() + 40 * 80));
-        }
-    });
+            const auto otherModel = randomModel(rate16000, 8);
+            const auto otherInput = speechAt(16000.0);
+            while (!done.load())
+            {
+                auto other = makeEngine(rate16000, otherModel);
+                run(*other, std::vector<double>(otherInput.begin(), otherInput.begin() + 40 * 80));
+            }
+        });
     std::vector<double> sideBySide;
     for (int repeat = 0; repeat < 3; ++repeat)
     {

@@ -41,7 +41,9 @@ TEST(FeatureAnalysis, ConstructionDerivesSizesPerSampleRate)
         EXPECT_EQ(analysis.filter.block.size(), static_cast<std::size_t>(8 * c.order + 31));
     }
     CaptureStderr();
-    { FEAT_CLASS analysis(512, 24, 16000, 25, 5, 0.42); }
+    {
+        FEAT_CLASS analysis(512, 24, 16000, 25, 5, 0.42);
+    }
     EXPECT_NE(GetCapturedStderr().find("FEAT_CLASS was destructed.\n"), std::string::npos);
 }
 
@@ -49,10 +51,10 @@ TEST(FeatureAnalysis, HighpassRemovesLowFrequenciesOnly)
 {
     FEAT_CLASS analysis(1024, 60, 44100, 20, 5, 0.5);
     const double* h = analysis.highpassResponse->re;
-    EXPECT_LT(h[0], 0.02);                       // DC
-    EXPECT_NEAR(h[256], 1.0, 0.01);              // 11 kHz
-    EXPECT_NEAR(h[10], 1.0, 0.02);               // 430 Hz
-    EXPECT_NEAR(h[100], h[1024 - 100], 1e-12);   // the response of a real filter is symmetric
+    EXPECT_LT(h[0], 0.02);                     // DC
+    EXPECT_NEAR(h[256], 1.0, 0.01);            // 11 kHz
+    EXPECT_NEAR(h[10], 1.0, 0.02);             // 430 Hz
+    EXPECT_NEAR(h[100], h[1024 - 100], 1e-12); // the response of a real filter is symmetric
 }
 
 TEST(FeatureAnalysis, SpectrumIsTheWeightedAmplitudeOfTheWindowedFrame)

@@ -212,8 +212,9 @@ TEST(TrajectoryGeneration, EqualsTheBatchSolutionOfTheFramesSeenSoFar)
                     EXPECT_EQ(out[i], 0.0);
                     continue;
                 }
-                const auto batch = batchTrajectory(w, sm[i], sp[i], dm[i], dp[i], k, static_cast<int>(-w.left),
-                                                   k - 1 - static_cast<int>(w.maxRight));
+                const auto batch =
+                    batchTrajectory(w, sm[i], sp[i], dm[i], dp[i], k, static_cast<int>(-w.left),
+                                    k - 1 - static_cast<int>(w.maxRight));
                 EXPECT_NEAR(out[i], batch[frame], 1e-12) << "step " << k << " dimension " << i;
             }
         }
@@ -258,7 +259,8 @@ TEST(GmmMapping, MapFeedsTheGeneratorWithTheClassMapping)
         std::vector<double> precision(2 * m);
         for (int j = 0; j < 2 * m; ++j)
         {
-            mean[j] = (x[j] - p.sourceMean[k * 2 * m + j]) * p.slope[k * 2 * m + j] + p.targetMean[k * 2 * m + j];
+            mean[j] =
+                (x[j] - p.sourceMean[k * 2 * m + j]) * p.slope[k * 2 * m + j] + p.targetMean[k * 2 * m + j];
             precision[j] = p.mappingPrecision[k * 2 * m + j];
         }
         const double* expected = reference.step(mean.data(), precision.data());

@@ -1,6 +1,6 @@
+#include "engine/Kernel.h"
 #include "engine/EngineError.h"
 #include "engine/Fft.h"
-#include "engine/Kernel.h"
 #include "engine/MemoryFile.h"
 
 #include <gtest/gtest.h>
@@ -154,12 +154,9 @@ TEST(Vectors, RangeVectors)
         const char* message;
     };
     const Case cases[] = {
-        {0, 0, 5, {0, 0, 0, 0, 0}, ""},
-        {1, 1, 0, {}, "bad increment value\n"},
-        {0, -1, 3, {}, "bad increment value\n"},
-        {0, 0, 0, {}, "wrong value\n"},
-        {2, 0.5, 3.9, {2, 2.5, 3, 3.5}, ""},
-        {3, -1, 1, {3, 2, 1}, ""},
+        {0, 0, 5, {0, 0, 0, 0, 0}, ""},          {1, 1, 0, {}, "bad increment value\n"},
+        {0, -1, 3, {}, "bad increment value\n"}, {0, 0, 0, {}, "wrong value\n"},
+        {2, 0.5, 3.9, {2, 2.5, 3, 3.5}, ""},     {3, -1, 1, {3, 2, 1}, ""},
     };
     for (const Case& c : cases)
     {
@@ -213,7 +210,7 @@ TEST(Vectors, ElementWiseProductCoversRealAndComplexOperands)
 TEST(Vectors, PasteSkipsPositionsOutsideTheDestination)
 {
     auto dst = newRangeVector(0, 0, 4);
-    auto src = newRangeVector(1, 1, 3); // 1 2 3
+    auto src = newRangeVector(1, 1, 3);    // 1 2 3
     pasteVector(*dst, *src, -1, 0, false); // count 0: the whole source
     EXPECT_EQ(dst->re[0], 2.0);
     EXPECT_EQ(dst->re[1], 3.0);
@@ -300,8 +297,8 @@ TEST(Windows, LowpassSincIsSymmetricWithTheCutoffAtItsCentre)
 TEST(Random, EverySourceStartsFromTheSameState)
 {
     // First value by hand: states 1 -> 6592 -> 15713.
-    const double first =
-        std::cos(2.0 * std::numbers::pi * 15713.0 / 29282.0) * std::sqrt(-2.0 * std::log(6592.0 / 29282.0 + 1e-30));
+    const double first = std::cos(2.0 * std::numbers::pi * 15713.0 / 29282.0) *
+                         std::sqrt(-2.0 * std::log(6592.0 / 29282.0 + 1e-30));
     GaussianNoise a;
     GaussianNoise b;
     EXPECT_DOUBLE_EQ(gaussianRandom(a, 1.0), first);
@@ -376,7 +373,8 @@ TEST(Readers, MatricesAndRecordCounts)
 
 TEST(Readers, FilePaths)
 {
-    const auto path = std::filesystem::temp_directory_path() / ("tavilo-kernel-" + std::to_string(::getpid()) + ".dbl");
+    const auto path =
+        std::filesystem::temp_directory_path() / ("tavilo-kernel-" + std::to_string(::getpid()) + ".dbl");
     const std::vector<double> values = {0.25, 0.5, 0.75, 1.0};
     {
         std::FILE* f = std::fopen(path.c_str(), "wb");

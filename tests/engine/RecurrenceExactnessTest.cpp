@@ -154,9 +154,9 @@ TEST(RecurrenceExactness, FrequencyWarpingIsBitIdenticalToThePlainRecurrence)
         double a;
     };
     // The sizes the analysis uses, and odd ones around the loop's blocking.
-    const Case cases[] = {{512, 60, 0.5},  {60, 512, -0.5}, {512, 120, 0.5}, {256, 24, 0.42}, {24, 256, -0.42},
-                          {0, 5, 0.3},     {5, 0, 0.3},     {1, 1, 0.7},     {2, 3, -0.2},    {7, 9, 0.45},
-                          {13, 2, 0.1},    {3, 17, 0.9},    {100, 101, 0.5}, {101, 100, -0.5}};
+    const Case cases[] = {{512, 60, 0.5}, {60, 512, -0.5}, {512, 120, 0.5}, {256, 24, 0.42}, {24, 256, -0.42},
+                          {0, 5, 0.3},    {5, 0, 0.3},     {1, 1, 0.7},     {2, 3, -0.2},    {7, 9, 0.45},
+                          {13, 2, 0.1},   {3, 17, 0.9},    {100, 101, 0.5}, {101, 100, -0.5}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(std::to_string(c.m1) + " -> " + std::to_string(c.m2));
@@ -179,8 +179,8 @@ TEST(RecurrenceExactness, SynthesisFilterIsBitIdenticalToThePlainFilter)
         double alpha;
         double sampleRate;
     };
-    for (const Case c : {Case{60, 0.5, 44100}, Case{24, 0.42, 16000}, Case{65, 0.5, 48000}, Case{2, 0.3, 16000},
-                         Case{1, 0.3, 16000}})
+    for (const Case c : {Case{60, 0.5, 44100}, Case{24, 0.42, 16000}, Case{65, 0.5, 48000},
+                         Case{2, 0.3, 16000}, Case{1, 0.3, 16000}})
     {
         SCOPED_TRACE(c.order);
         FEAT_CLASS analysis(512, c.order, c.sampleRate, 25, 5, c.alpha);

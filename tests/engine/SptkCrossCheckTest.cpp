@@ -162,15 +162,17 @@ TEST(SptkCrossCheck, MelCepstralAnalysisMatchesMcep)
         {
             SCOPED_TRACE(std::string(c.name) + " Hz, " + it.options);
             folder.run("mcep",
-                       "-a " + std::to_string(c.alpha) + " -m " + std::to_string(m) + " -l " + std::to_string(n) +
-                           " -q 3 " + it.options + " -d 0.001 -e 0",
+                       "-a " + std::to_string(c.alpha) + " -m " + std::to_string(m) + " -l " +
+                           std::to_string(n) + " -q 3 " + it.options + " -d 0.001 -e 0",
                        "spectrum.f", "mcep.f");
             const auto expected = folder.read("mcep.f");
             ASSERT_EQ(expected.size(), amplitudes.size() * static_cast<std::size_t>(m + 1));
             for (std::size_t f = 0; f < amplitudes.size(); ++f)
             {
                 std::vector<double> mc(static_cast<std::size_t>(m + 1));
-                ASSERT_EQ(analysis.mcep(amplitudes[f].data(), n, mc.data(), m, c.alpha, it.first, it.last, 0.001, 0.0), 0);
+                ASSERT_EQ(analysis.mcep(amplitudes[f].data(), n, mc.data(), m, c.alpha, it.first, it.last,
+                                        0.001, 0.0),
+                          0);
                 for (std::int64_t i = 0; i <= m; ++i)
                 {
                     const double reference = expected[f * (m + 1) + i];

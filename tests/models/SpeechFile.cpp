@@ -27,8 +27,10 @@ Speech readSpeech(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot open " + path);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                           std::istreambuf_iterator<char>());
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
+        std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
         throw std::runtime_error(path + " is not a WAV file");
 
     Speech speech;
@@ -65,7 +67,8 @@ std::vector<double> resampleLinear(const std::vector<double>& samples, double fr
 {
     if (samples.empty())
         return {};
-    const auto count = static_cast<std::size_t>(std::floor(static_cast<double>(samples.size() - 1) * to / from)) + 1;
+    const auto count =
+        static_cast<std::size_t>(std::floor(static_cast<double>(samples.size() - 1) * to / from)) + 1;
     std::vector<double> out(count);
     for (std::size_t i = 0; i < count; ++i)
     {
