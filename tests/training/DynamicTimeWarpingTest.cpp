@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 using training::AlignedFrames;
 using training::FrameMatrix;
@@ -23,32 +25,84 @@ FrameMatrix trajectory(std::size_t frames, std::size_t columns)
     return m;
 }
 
-} // namespace
-
-// Frames repeated irregularly (a stretched copy, as a slower speaker gives) must map back to the
-// frames they were copied from, whichever sequence comes first.
-TEST(DynamicTimeWarping, StretchedCopyAlignsToItsOrigin)
+/** The original frames, each repeated 1 .. maxCopies times (as a slower speaker gives), and the
+    origin of every frame of the copy. */
+FrameMatrix stretch(const FrameMatrix& original, std::size_t maxCopies, std::vector<std::size_t>& origin)
 {
-    const FrameMatrix original = trajectory(60, 4);
-    FrameMatrix stretched(0, 4);
-    std::vector<std::size_t> origin;
+    FrameMatrix stretched(0, original.columns);
     for (std::size_t t = 0; t < original.rows; ++t)
-        for (std::size_t r = 0; r < 1 + (t * 7 % 3); ++r) // one to three copies
+        for (std::size_t r = 0; r < 1 + (t * 7 % maxCopies); ++r)
         {
             stretched.appendRow(original.row(t));
             origin.push_back(t);
         }
+    return stretched;
+}
 
-    const auto forward = training::alignByDynamicTimeWarping(stretched, original, 0, 4);
-    ASSERT_EQ(forward.path.size(), stretched.rows);
-    for (std::size_t i = 0; i < forward.path.size(); ++i)
-        EXPECT_EQ(forward.path[i], (AlignedFrames{i, origin[i]})) << "step " << i;
-    EXPECT_NEAR(forward.normalisedCost, 0.0, 1e-12);
+} // namespace
 
-    const auto backward = training::alignByDynamicTimeWarping(original, stretched, 0, 4);
-    ASSERT_EQ(backward.path.size(), stretched.rows);
-    for (std::size_t i = 0; i < backward.path.size(); ++i)
-        EXPECT_EQ(backward.path[i], (AlignedFrames{origin[i], i}));
+// A stretched copy must map back to the frames it was copied from, whichever sequence comes
+// first: any stretch without the slope limit, up to twice as long with it.
+TEST(DynamicTimeWarping, StretchedCopyAlignsToItsOrigin)
+{
+    const FrameMatrix original = trajectory(60, 4);
+    for (const auto& [steps, copies] : {std::pair{training::WarpingSteps::unconstrained, std::size_t{3}},
+                                       std::pair{training::WarpingSteps::slopeLimited, std::size_t{2}}})
+    {
+        SCOPED_TRACE(testing::Message() << "up to " << copies << " copies");
+        std::vector<std::size_t> origin;
+        const FrameMatrix stretched = stretch(original, copies, origin);
+        const auto forward = training::alignByDynamicTimeWarping(stretched, original, 0, 4, steps);
+        ASSERT_EQ(forward.path.size(), stretched.rows);
+        for (std::size_t i = 0; i < forward.path.size(); ++i)
+            EXPECT_EQ(forward.path[i], (AlignedFrames{i, origin[i]})) << "step " << i;
+        EXPECT_NEAR(forward.normalisedCost, 0.0, 1e-12);
+
+        const auto backward = training::alignByDynamicTimeWarping(original, stretched, 0, 4, steps);
+        ASSERT_EQ(backward.path.size(), stretched.rows);
+        for (std::size_t i = 0; i < backward.path.size(); ++i)
+            EXPECT_EQ(backward.path[i], (AlignedFrames{origin[i], i}));
+    }
+}
+
+// The slope limit: a horizontal or vertical step is always followed by a diagonal one, even where
+// a free warp would let one frame take many (here a pause: constant frames in one sequence only).
+TEST(DynamicTimeWarping, SlopeLimitedPathNeverTakesTwoSideStepsInARow)
+{
+    FrameMatrix a = trajectory(50, 3);
+    FrameMatrix b(0, 3);
+    for (std::size_t t = 0; t < 50; ++t)
+    {
+        b.appendRow(a.row(t));
+        if (t == 20)
+            for (int r = 0; r < 15; ++r)
+                b.appendRow(a.row(t));
+    }
+    const auto free = training::alignByDynamicTimeWarping(a, b, 0, 3, training::WarpingSteps::unconstrained).path;
+    const auto limited = training::alignByDynamicTimeWarping(a, b, 0, 3, training::WarpingSteps::slopeLimited).path;
+    auto sideStepsInARow = [](const std::vector<AlignedFrames>& path)
+    {
+        std::size_t worst = 0, run = 0;
+        for (std::size_t i = 1; i < path.size(); ++i)
+        {
+            const bool side = (path[i].first == path[i - 1].first) != (path[i].second == path[i - 1].second);
+            run = side ? run + 1 : 0;
+            worst = std::max(worst, run);
+        }
+        return worst;
+    };
+    EXPECT_EQ(sideStepsInARow(free), 15u);
+    EXPECT_EQ(sideStepsInARow(limited), 1u);
+    EXPECT_EQ(limited.back(), (AlignedFrames{49, 64}));
+
+    // More than twice as long: no slope-limited path exists, and the free one is used.
+    FrameMatrix longer(0, 3);
+    for (std::size_t t = 0; t < a.rows; ++t)
+        for (int r = 0; r < 3; ++r)
+            longer.appendRow(a.row(t));
+    const auto fallback = training::alignByDynamicTimeWarping(longer, a, 0, 3).path;
+    EXPECT_EQ(fallback.size(), longer.rows);
+    EXPECT_EQ(fallback.back(), (AlignedFrames{149, 49}));
 }
 
 // Only the requested columns count: a first column of noise (the power term c0) must not move

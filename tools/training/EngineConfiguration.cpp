@@ -28,4 +28,11 @@ const EngineConfiguration& engineConfigurationFor(double sampleRate)
                         " Hz is not one the engine runs at; use 16000, 44100 or 48000");
 }
 
+std::vector<double> deltaWindowCoefficients(DeltaWindowLayout layout)
+{
+    if (layout == DeltaWindowLayout::threeCoefficients)
+        return {-0.5, 0.5, 0.0};
+    return {-0.5, 0.5};
+}
+
 } // namespace training

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace training
 {
@@ -26,8 +27,20 @@ struct EngineConfiguration
     other rate. */
 const EngineConfiguration& engineConfigurationFor(double sampleRate);
 
-/** The delta window of every shipped model, -0.5, 0.5, 0 over offsets -1..1, matching the
-    engine's delta 0.5 (c_t - c_(t-1)). */
-inline constexpr double deltaWindowCoefficients[3] = {-0.5, 0.5, 0.0};
+/** Layouts of the delta window ("dyn.win"). Both describe the engine's delta
+    0.5 (c_t - c_(t-1)); they differ in how long the trajectory generator waits for a frame. */
+enum class DeltaWindowLayout
+{
+    /** -0.5, 0.5 over offsets -1..0. The generator needs no later frame, so its envelopes lag
+        the analysis by exactly the lag L, as the pipeline delays the waveform they filter. */
+    twoCoefficients,
+    /** -0.5, 0.5, 0 over offsets -1..1, the layout of the first shipped models. The zero
+        coefficient at offset +1 makes the generator wait one frame more, so every envelope
+        filters the waveform one frame (5 ms) after the one it was computed for. */
+    threeCoefficients
+};
+
+/** The coefficients of a delta-window layout, as "dyn.win" stores them. */
+std::vector<double> deltaWindowCoefficients(DeltaWindowLayout layout);
 
 } // namespace training

@@ -61,24 +61,3 @@ double averageLogLikelihood(const JointDensityGmm& model, const FrameMatrix& sou
 
 } // namespace training
 
-namespace training
-{
-
-/** The class the engine selects for source frame x: the highest ln w_k + ln N(x; mu_x, Sigma_xx)
-    (its score leaves out the constant shared by all classes); the lowest index on ties. Classes
-    of weight 0 are never selected. */
-int selectClass(const JointDensityGmm& model, const double* x) noexcept;
-
-/** Refits the target side of every class to the frames the engine will send to it.
-
-    The engine maps each frame with the one class selectClass() picks, not with the posterior
-    mixture EM trains for. This keeps the weights and the source side (the class selection) and,
-    per class and dimension, replaces the target mean, the cross covariance and the target
-    variance by the least-squares regression of y_j on x_j over the frames selected for that
-    class: the mapping mean mu_y + b (x - mu_x) becomes the best linear prediction of y on those
-    frames and the conditional variance their residual variance (floored as in training). Classes
-    selected for fewer than `minimumFrames` frames keep their parameters. */
-JointDensityGmm refitForClassSelection(JointDensityGmm model, const FrameMatrix& source, const FrameMatrix& target,
-                                       const GmmTrainingSettings& settings, std::size_t minimumFrames = 20);
-
-} // namespace training

@@ -29,9 +29,9 @@ struct DistortionMeasurement
 
 /** Measures mel-cepstral distortion between recordings the same way for every model: both are
     brought to 16 kHz and analysed with the engine's 16 kHz analysis (order 24, alpha 0.42,
-    25 ms frames, 5 ms shift, one iteration); silent frames are removed from each; the speech
-    frames are aligned by dynamic time warping on c1..c24 and the distortion of c1..c24 is
-    averaged over the path. Not thread-safe. */
+    25 ms frames, 5 ms shift, one iteration); silent frames (speechFrames) are removed from each;
+    the speech frames are aligned by slope-limited dynamic time warping on c1..c24 and the
+    distortion of c1..c24 is averaged over the path. Not thread-safe. */
 class DistortionMeter
 {
 public:

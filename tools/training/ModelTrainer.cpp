@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -113,7 +112,7 @@ struct PairedFrames
 /** Aligns each utterance's speech frames (`alignedSource`, static m columns per speech frame)
     with the target's, and pairs the source's features with the target's along the paths. */
 PairedFrames pairFrames(const std::vector<Utterance>& sources, const std::vector<FrameMatrix>& alignedSource,
-                        const std::vector<Utterance>& targets, std::size_t order)
+                        const std::vector<Utterance>& targets, std::size_t order, WarpingSteps warping)
 {
     PairedFrames paired{FrameMatrix(0, 2 * order), FrameMatrix(0, 2 * order)};
     double distance = 0.0;
@@ -121,7 +120,7 @@ PairedFrames pairFrames(const std::vector<Utterance>& sources, const std::vector
     for (std::size_t u = 0; u < sources.size(); ++u)
     {
         const FrameMatrix targetStatic = selectFrames(targets[u].features, targets[u].speech, 0, order);
-        const Alignment alignment = alignByDynamicTimeWarping(alignedSource[u], targetStatic, 0, order);
+        const Alignment alignment = alignByDynamicTimeWarping(alignedSource[u], targetStatic, 0, order, warping);
         distance += meanDistortionDb(alignedSource[u], targetStatic, alignment, 0, order) *
                     static_cast<double>(alignment.path.size());
         steps += alignment.path.size();
@@ -135,22 +134,13 @@ PairedFrames pairFrames(const std::vector<Utterance>& sources, const std::vector
     return paired;
 }
 
-ModelMembers membersOf(const JointDensityGmm& joint, const GvPostFilter& postFilter)
-{
-    ModelMembers members;
-    members.classGmm = joint.toBytes();
-    members.intraGmm = intraSpeakerGmm(joint).toBytes();
-    members.differenceGmm = differenceGmm(joint).toBytes();
-    members.postFilter = postFilter.toBytes();
-    members.windows = doublesToBytes(std::vector<double>(std::begin(deltaWindowCoefficients),
-                                                         std::end(deltaWindowCoefficients)));
-    return members;
-}
-
 GvPostFilter identityPostFilter(std::size_t order)
 {
     return {std::vector<double>(order, 1.0), std::vector<double>(order, 0.0)};
 }
+
+/** Recordings with fewer speech frames than this (50 ms) cannot be aligned usefully. */
+constexpr std::size_t minimumSpeechFrames = 10;
 
 std::string rateName(double rate)
 {
@@ -158,6 +148,17 @@ std::string rateName(double rate)
 }
 
 } // namespace
+
+ModelMembers deriveMembers(const JointDensityGmm& joint, const GvPostFilter& postFilter, DeltaWindowLayout window)
+{
+    ModelMembers members;
+    members.classGmm = joint.toBytes();
+    members.intraGmm = intraSpeakerGmm(joint).toBytes();
+    members.differenceGmm = differenceGmm(joint).toBytes();
+    members.postFilter = postFilter.toBytes();
+    members.windows = doublesToBytes(deltaWindowCoefficients(window));
+    return members;
+}
 
 std::vector<std::string> listRecordings(const std::string& folderOrList)
 {
@@ -246,7 +247,7 @@ double pitchRatioFor(double sourceF0Hz, double targetF0Hz)
     if (!(sourceF0Hz > 0.0) || !(targetF0Hz > 0.0))
         throw TrainingError("no voiced speech found to estimate the pitch ratio; give the ratio as an option");
     const double ratio = std::clamp(targetF0Hz / sourceF0Hz, 0.5, 2.0);
-    if (std::fabs(ratio - 1.0) < 0.05)
+    if (std::fabs(ratio - 1.0) < 0.03)
         return 1.0;
     return std::round(ratio * 100.0) / 100.0;
 }
@@ -279,6 +280,13 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
         sourceAudio.push_back(loadAtRate(pair.source, config.sampleRate));
         targetAudio.push_back(loadAtRate(pair.target, config.sampleRate));
     }
+    for (std::size_t u = 0; u < pairs.size(); ++u)
+        for (const auto& [path, samples] : {std::pair{&pairs[u].source, &sourceAudio[u]}, std::pair{&pairs[u].target, &targetAudio[u]}})
+            if (speechFrames(frameLevelsDb(*samples, static_cast<std::size_t>(config.frameLength()),
+                                           static_cast<std::size_t>(config.blockSize)),
+                             settings.silenceBelowLoudestDb)
+                    .size() < minimumSpeechFrames)
+                throw TrainingError(*path + ": too little speech to train on");
     say("read " + std::to_string(pairs.size()) + " recording pairs at " + rateName(config.sampleRate) + " Hz");
 
     std::vector<double> sourceF0, targetF0;
@@ -310,9 +318,8 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
             const AnalysedSpeech t = analyser.analyse(targets[u].samples);
             targets[u].features = dynamicFeatures(t.cepstra);
             targets[u].speech = speechFrames(t.levelDb, settings.silenceBelowLoudestDb);
-            if (sources[u].speech.size() < 10 || targets[u].speech.size() < 10)
-                throw TrainingError(pairs[u].name + ": too little speech in the " +
-                                    (sources[u].speech.size() < 10 ? "source" : "target") + " recording");
+            if (sources[u].speech.size() < minimumSpeechFrames)
+                throw TrainingError(pairs[u].source + ": too little speech left after transposing it");
             model.summary.sourceSpeechFrames += sources[u].speech.size();
             model.summary.targetSpeechFrames += targets[u].speech.size();
         }
@@ -332,11 +339,15 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
                 alignedSource[u] = selectFrames(sources[u].features, sources[u].speech, 0, order);
         else
         {
-            EnvelopeConverter converter(config, membersOf(joint, identityPostFilter(order)));
+            EnvelopeConverter converter(config, deriveMembers(joint, identityPostFilter(order), settings.deltaWindow));
             for (std::size_t u = 0; u < pairs.size(); ++u)
                 alignedSource[u] = selectFrames(converter.convert(sources[u].features).converted, sources[u].speech, 0, order);
         }
-        PairedFrames paired = pairFrames(sources, alignedSource, targets, order);
+        // The speakers' own mel-cepstra can be far apart, so the first alignment may warp freely;
+        // once the source is converted, a slope limit keeps pauses and plosives from absorbing
+        // long stretches.
+        PairedFrames paired = pairFrames(sources, alignedSource, targets, order,
+                                         round == 1 ? WarpingSteps::unconstrained : WarpingSteps::slopeLimited);
         model.summary.alignmentDistanceDb.push_back(paired.meanDistanceDb);
         if (paired.source.rows > settings.maxFrames)
         {
@@ -351,15 +362,13 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
                            : refineJointDensityGmm(std::move(joint), paired.source, paired.target, settings.gmm,
                                                    settings.gmm.finalIterations, emProgress);
         model.summary.logLikelihood = averageLogLikelihood(joint, paired.source, paired.target);
-        if (std::getenv("TAVILO_REFIT"))
-            joint = refitForClassSelection(std::move(joint), paired.source, paired.target, settings.gmm);
     }
 
     // The post-filter: the target's global variance against that of the training source
     // converted along the real-time path.
     std::vector<FrameMatrix> converted, target;
     {
-        EnvelopeConverter converter(config, membersOf(joint, identityPostFilter(order)));
+        EnvelopeConverter converter(config, deriveMembers(joint, identityPostFilter(order), settings.deltaWindow));
         for (std::size_t u = 0; u < pairs.size(); ++u)
         {
             converted.push_back(selectFrames(converter.convert(sources[u].features).converted, sources[u].speech, 0, order));
@@ -372,7 +381,7 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
                *std::max_element(postFilter.scale.begin(), postFilter.scale.end())));
 
     model.joint = std::move(joint);
-    model.members = membersOf(model.joint, postFilter);
+    model.members = deriveMembers(model.joint, postFilter, settings.deltaWindow);
     return model;
 }
 

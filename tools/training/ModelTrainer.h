@@ -4,6 +4,7 @@
 #include "tools/training/EnvelopeConversion.h"
 #include "tools/training/ExpectationMaximization.h"
 #include "tools/training/JointDensityGmm.h"
+#include "tools/training/ModelDerivation.h"
 #include "tools/training/ModelDescription.h"
 
 #include <cstdint>
@@ -52,6 +53,8 @@ struct TrainingSettings
     /** Frames more than this far below the loudest ones count as silence and are not trained
         on. */
     double silenceBelowLoudestDb = 35.0;
+    /** Layout of the delta window the package stores (and training converts with). */
+    DeltaWindowLayout deltaWindow = DeltaWindowLayout::twoCoefficients;
 };
 
 /** Figures of a training run. */
@@ -77,18 +80,38 @@ struct TrainedModel
     TrainingSummary summary;
 };
 
+/** The engine's members for a joint model: the class GMM (the joint model itself), the intra
+    and the difference GMM derived from it, the post-filter and the delta window. */
+ModelMembers deriveMembers(const JointDensityGmm& joint, const GvPostFilter& postFilter, DeltaWindowLayout window);
+
 /** A line of progress ("round 2/3: ...", EM iterations with their log-likelihood). */
 using ProgressLog = std::function<void(const std::string&)>;
 
 /** The pitch ratio for two speakers' median F0: target / source within 0.5 .. 2, rounded to two
-    decimals, and exactly 1 when the two are within 5 % of each other. Raises TrainingError when
+    decimals, and exactly 1 when the two are within 3 % of each other. Raises TrainingError when
     either median is 0 (no voiced speech found). */
 double pitchRatioFor(double sourceF0Hz, double targetF0Hz);
 
 /** Trains a model from parallel recordings with the engine's own analysis, pitch shifter and
-    mapping (see the README of tools/training for the steps). The same recordings and settings
-    give the same model. Raises TrainingError for unreadable recordings, unusable settings or too
-    little speech. */
+    mapping, so that training sees what conversion will see:
+
+    1. Every recording is brought to the model's rate; the pitch ratio comes from the two
+       speakers' median F0 (pitchRatioFor) unless given, and the source is transposed by it with
+       the engine's pitch shifter, block by block as the facade does.
+    2. Both speakers are analysed with the engine's analysis at the rate; silent frames are left
+       out. The features are [c1..cm, delta] as the engine computes them.
+    3. Source and target frames are aligned by dynamic time warping on the static mel-cepstra
+       (any warp in the first round), then in each further round the source converted by the
+       previous round's model along the real-time path is aligned with the target (slope-limited
+       warps).
+    4. A joint-density GMM is fitted on the aligned pairs by EM; each round refines the previous
+       round's model.
+    5. The members: the class GMM (the joint model), the intra GMM [x ; x] and the difference GMM
+       [x ; y - x] (ModelDerivation.h), and the post-filter from the target's global variance and
+       that of the training source converted along the real-time path.
+
+    The same recordings and settings give the same model. Raises TrainingError for unreadable
+    recordings, unusable settings or too little speech. */
 TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingSettings& settings,
                         const ProgressLog& log = {});
 

@@ -8,6 +8,16 @@
 namespace training
 {
 
+namespace
+{
+
+double decibelLevel(double energy, std::size_t frameLength)
+{
+    return energy > 0.0 ? 10.0 * std::log10(energy / static_cast<double>(frameLength)) : -200.0;
+}
+
+} // namespace
+
 SpeechAnalyser::SpeechAnalyser(const EngineConfiguration& configuration)
     : config(configuration),
       analysis(std::make_unique<FEAT_CLASS>(configuration.fftMin, configuration.order, configuration.sampleRate,
@@ -41,7 +51,7 @@ AnalysedSpeech SpeechAnalyser::analyse(const std::vector<double>& samples)
         double energy = 0.0;
         for (const double s : buffer)
             energy += s * s;
-        result.levelDb[j] = 10.0 * std::log10(energy / static_cast<double>(framel) + 1e-20);
+        result.levelDb[j] = decibelLevel(energy, framel);
 
         // The pipeline dithers a copy: the next frame is built from the undithered samples.
         frame = buffer;
@@ -50,6 +60,21 @@ AnalysedSpeech SpeechAnalyser::analyse(const std::vector<double>& samples)
         analysis->analyzeMelCepstrum(result.cepstra.row(j), FEAT_CLASS::oneIteration);
     }
     return result;
+}
+
+std::vector<double> frameLevelsDb(const std::vector<double>& samples, std::size_t frameLength, std::size_t shift)
+{
+    const std::size_t frames = shift == 0 ? 0 : (samples.size() + shift - 1) / shift;
+    std::vector<double> levels(frames);
+    for (std::size_t j = 0; j < frames; ++j)
+    {
+        const std::size_t end = (j + 1) * shift;
+        double energy = 0.0;
+        for (std::size_t i = end > frameLength ? end - frameLength : 0; i < end && i < samples.size(); ++i)
+            energy += samples[i] * samples[i];
+        levels[j] = decibelLevel(energy, frameLength);
+    }
+    return levels;
 }
 
 FrameMatrix dynamicFeatures(const FrameMatrix& cepstra)
@@ -77,7 +102,7 @@ std::vector<std::size_t> speechFrames(const std::vector<double>& levelDb, double
     std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(at), sorted.end());
     const double threshold = sorted[at] - belowLoudestDb;
     for (std::size_t j = 0; j < levelDb.size(); ++j)
-        if (levelDb[j] >= threshold && levelDb[j] > -190.0)
+        if (levelDb[j] >= threshold && levelDb[j] > -200.0)
             indices.push_back(j);
     return indices;
 }

@@ -51,6 +51,11 @@ private:
     delta c_t = 0.5 (c_t - c_(t-1)) and c_(-1) = 0, from cepstra rows c0..cm. */
 FrameMatrix dynamicFeatures(const FrameMatrix& cepstra);
 
+/** Level in dB (10 log10 of the mean square, -200 for silence) of each frame as the analysis
+    frames a recording: frame j holds the frameLength samples that end with sample (j + 1) x shift,
+    zeros outside the recording. */
+std::vector<double> frameLevelsDb(const std::vector<double>& samples, std::size_t frameLength, std::size_t shift);
+
 /** Indices of the frames that hold speech: those whose level is at most `belowLoudestDb` below
     the level that only 2 % of the frames exceed. */
 std::vector<std::size_t> speechFrames(const std::vector<double>& levelDb, double belowLoudestDb = 35.0);
