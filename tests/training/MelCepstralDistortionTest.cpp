@@ -30,8 +30,8 @@ TEST(MelCepstralDistortion, MeasuresEnvelopesNotLevelOrRate)
     for (double& s : quieter.samples)
         s *= 0.25;
     EXPECT_LT(meter.measure(quieter, source).distortionDb, 0.05);
-    const training::Recording upsampled{44100.0, training::resampleSignal(source.samples, 16000.0, 44100.0)};
-    EXPECT_LT(meter.measure(upsampled, source).distortionDb, 0.5);
+    const training::Recording upsampled{44100.0, training::resampleKeepingBandEdge(source.samples, 16000.0, 44100.0)};
+    EXPECT_LT(meter.measure(upsampled, source).distortionDb, 0.8); // the band edge, 7.9 .. 8 kHz, is lost
 
     const auto speakers = meter.measure(source, target);
     EXPECT_GT(speakers.distortionDb, 9.0);

@@ -44,7 +44,8 @@ DistortionMeter::~DistortionMeter() = default;
 
 FrameMatrix DistortionMeter::speechCepstra(const Recording& recording)
 {
-    const AnalysedSpeech speech = analyser->analyse(resampleSignal(recording.samples, recording.sampleRate, analysisRate));
+    const AnalysedSpeech speech =
+        analyser->analyse(resampleKeepingBandEdge(recording.samples, recording.sampleRate, analysisRate));
     const std::vector<std::size_t> frames = speechFrames(speech.levelDb);
     if (frames.empty())
         throw TrainingError("a recording to compare holds no speech");

@@ -28,7 +28,7 @@ struct DistortionMeasurement
 };
 
 /** Measures mel-cepstral distortion between recordings the same way for every model: both are
-    brought to 16 kHz and analysed with the engine's 16 kHz analysis (order 24, alpha 0.42,
+    brought to 16 kHz (resampleKeepingBandEdge; 16 kHz recordings as they are) and analysed with the engine's 16 kHz analysis (order 24, alpha 0.42,
     25 ms frames, 5 ms shift, one iteration); silent frames (speechFrames) are removed from each;
     the speech frames are aligned by slope-limited dynamic time warping on c1..c24 and the
     distortion of c1..c24 is averaged over the path. Not thread-safe. */

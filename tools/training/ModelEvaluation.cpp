@@ -74,7 +74,8 @@ ModelEvaluation evaluateModel(Pupack& package, const std::vector<RecordingPair>&
 
         Recording output;
         output.sampleRate = evaluation.sampleRate;
-        output.samples = convertWithFacade(facade, resampleSignal(source.samples, source.sampleRate, evaluation.sampleRate));
+        output.samples =
+            convertWithFacade(facade, resampleKeepingBandEdge(source.samples, source.sampleRate, evaluation.sampleRate));
         if (converted)
             converted(pair, output);
 

@@ -56,13 +56,13 @@ struct Utterance
     std::vector<std::size_t> speech;
 };
 
-/** The recording at the model's rate. */
+/** The recording at the model's rate (by the same resampling as evaluation). */
 std::vector<double> loadAtRate(const std::string& path, double rate)
 {
     const Recording recording = readWavFile(path);
     if (recording.samples.empty())
         throw TrainingError(path + ": the recording is empty");
-    return resampleSignal(recording.samples, recording.sampleRate, rate);
+    return resampleKeepingBandEdge(recording.samples, recording.sampleRate, rate);
 }
 
 /** Transposes by the pitch ratio with the engine's pitch shifter exactly as the facade does: one
@@ -388,6 +388,12 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
 std::vector<std::uint8_t> buildPackage(const TrainedModel& model, ModelDescription description,
                                        const std::vector<ArtworkImage>& images)
 {
+    return packageWriter(model, std::move(description), images).toBytes();
+}
+
+zo::PackageWriter packageWriter(const TrainedModel& model, ModelDescription description,
+                                const std::vector<ArtworkImage>& images)
+{
     description.formatVersion = 3.0;
     description.pitch = model.summary.pitch;
     zo::PackageWriter writer;
@@ -414,7 +420,7 @@ std::vector<std::uint8_t> buildPackage(const TrainedModel& model, ModelDescripti
             throw TrainingError("two images of " + std::to_string(size) + " pixels");
         add("img" + std::to_string(size) + ".png", png);
     }
-    return writer.toBytes();
+    return writer;
 }
 
 } // namespace training

@@ -7,6 +7,8 @@
 #include "tools/training/ModelDerivation.h"
 #include "tools/training/ModelDescription.h"
 
+#include "package/PackageWriter.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -124,5 +126,9 @@ using ArtworkImage = std::pair<int, std::vector<std::uint8_t>>;
     texts give the same bytes. */
 std::vector<std::uint8_t> buildPackage(const TrainedModel& model, ModelDescription description,
                                        const std::vector<ArtworkImage>& images);
+
+/** The members of buildPackage() in a package writer, to write the package to a file. */
+zo::PackageWriter packageWriter(const TrainedModel& model, ModelDescription description,
+                                const std::vector<ArtworkImage>& images);
 
 } // namespace training

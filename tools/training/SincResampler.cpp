@@ -110,4 +110,13 @@ std::vector<double> resampleSignal(const std::vector<double>& input, double from
     return SincResampler(from, to).process(input);
 }
 
+std::vector<double> resampleKeepingBandEdge(const std::vector<double>& input, double fromRate, double toRate)
+{
+    const std::int64_t from = integerRate(fromRate);
+    const std::int64_t to = integerRate(toRate);
+    if (from == to)
+        return input;
+    return SincResampler(from, to, 64, 0.99).process(input);
+}
+
 } // namespace training

@@ -54,4 +54,11 @@ private:
     SincResampler. Equal rates return the input unchanged. */
 std::vector<double> resampleSignal(const std::vector<double>& input, double fromRate, double toRate);
 
+/** Converts samples between rates with a kernel that keeps the band almost up to the lower
+    Nyquist frequency (64 zero crossings, pass band 99 %), at the price of a narrow band of
+    aliases and images around it. For analyses that compare a recording with a resampled one:
+    the mel-cepstral analysis reacts strongly to an empty band below the Nyquist frequency.
+    Equal rates return the input unchanged. */
+std::vector<double> resampleKeepingBandEdge(const std::vector<double>& input, double fromRate, double toRate);
+
 } // namespace training
