@@ -47,7 +47,7 @@ TEST(DynamicTimeWarping, StretchedCopyAlignsToItsOrigin)
 {
     const FrameMatrix original = trajectory(60, 4);
     for (const auto& [steps, copies] : {std::pair{training::WarpingSteps::unconstrained, std::size_t{3}},
-                                       std::pair{training::WarpingSteps::slopeLimited, std::size_t{2}}})
+                                        std::pair{training::WarpingSteps::slopeLimited, std::size_t{2}}})
     {
         SCOPED_TRACE(testing::Message() << "up to " << copies << " copies");
         std::vector<std::size_t> origin;
@@ -78,8 +78,10 @@ TEST(DynamicTimeWarping, SlopeLimitedPathNeverTakesTwoSideStepsInARow)
             for (int r = 0; r < 15; ++r)
                 b.appendRow(a.row(t));
     }
-    const auto free = training::alignByDynamicTimeWarping(a, b, 0, 3, training::WarpingSteps::unconstrained).path;
-    const auto limited = training::alignByDynamicTimeWarping(a, b, 0, 3, training::WarpingSteps::slopeLimited).path;
+    const auto free =
+        training::alignByDynamicTimeWarping(a, b, 0, 3, training::WarpingSteps::unconstrained).path;
+    const auto limited =
+        training::alignByDynamicTimeWarping(a, b, 0, 3, training::WarpingSteps::slopeLimited).path;
     auto sideStepsInARow = [](const std::vector<AlignedFrames>& path)
     {
         std::size_t worst = 0, run = 0;

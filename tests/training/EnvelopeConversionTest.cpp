@@ -34,10 +34,12 @@ void syntheticPairs(std::size_t frames, FrameMatrix& x, FrameMatrix& y)
     for (std::size_t t = 0; t < frames; ++t)
         for (int i = 0; i < order; ++i)
         {
-            walk[static_cast<std::size_t>(i)] = 0.9 * walk[static_cast<std::size_t>(i)] + 0.3 * normal(random);
+            walk[static_cast<std::size_t>(i)] =
+                0.9 * walk[static_cast<std::size_t>(i)] + 0.3 * normal(random);
             const double v = walk[static_cast<std::size_t>(i)];
             cx.at(t, static_cast<std::size_t>(i) + 1) = v;
-            cy.at(t, static_cast<std::size_t>(i) + 1) = (v > 0 ? 0.7 : -0.4) * v + 0.2 * i + 0.05 * normal(random);
+            cy.at(t, static_cast<std::size_t>(i) + 1) =
+                (v > 0 ? 0.7 : -0.4) * v + 0.2 * i + 0.05 * normal(random);
         }
     x = training::dynamicFeatures(cx);
     y = training::dynamicFeatures(cy);
@@ -64,7 +66,8 @@ TEST(EnvelopeConversion, IntraPlusDifferenceIsTheConvertedTrajectory)
 
     for (const auto layout : {DeltaWindowLayout::twoCoefficients, DeltaWindowLayout::threeCoefficients})
     {
-        SCOPED_TRACE(layout == DeltaWindowLayout::twoCoefficients ? "two-coefficient window" : "three-coefficient window");
+        SCOPED_TRACE(layout == DeltaWindowLayout::twoCoefficients ? "two-coefficient window"
+                                                                  : "three-coefficient window");
         const MemoryFile windows(training::doublesToBytes(training::deltaWindowCoefficients(layout)).data(),
                                  training::deltaWindowCoefficients(layout).size() * 8);
         const MemoryFile jointFile(bytesOf(joint));
@@ -84,7 +87,8 @@ TEST(EnvelopeConversion, IntraPlusDifferenceIsTheConvertedTrajectory)
             difference.map(k, x.row(t), outDifference.data());
             for (int i = 1; i <= order; ++i)
             {
-                ASSERT_NEAR(outIntra[static_cast<std::size_t>(i)] + outDifference[static_cast<std::size_t>(i)],
+                ASSERT_NEAR(outIntra[static_cast<std::size_t>(i)] +
+                                outDifference[static_cast<std::size_t>(i)],
                             outY[static_cast<std::size_t>(i)], 1e-9)
                     << "frame " << t << ", coefficient " << i;
                 largest = std::max(largest, std::fabs(outY[static_cast<std::size_t>(i)]));
@@ -101,8 +105,8 @@ TEST(EnvelopeConversion, EnvelopesComeBackInTheRowsOfTheirFrames)
 {
     const auto& config = training::engineConfigurationFor(16000.0);
     training::SpeechAnalyser analyser(config);
-    const FrameMatrix features =
-        training::dynamicFeatures(analyser.analyse(training_test::loadSpeech("vcc2016_SM1_100002.wav").samples).cepstra);
+    const FrameMatrix features = training::dynamicFeatures(
+        analyser.analyse(training_test::loadSpeech("vcc2016_SM1_100002.wav").samples).cepstra);
     const int n = static_cast<int>(features.columns);
     JointDensityGmm joint = JointDensityGmm::withSize(1, n);
     joint.weights[0] = 1.0;
@@ -115,7 +119,8 @@ TEST(EnvelopeConversion, EnvelopesComeBackInTheRowsOfTheirFrames)
     }
     for (const auto layout : {DeltaWindowLayout::twoCoefficients, DeltaWindowLayout::threeCoefficients})
     {
-        const auto members = training::deriveMembers(joint, {std::vector<double>(24, 1.0), std::vector<double>(24, 0.0)}, layout);
+        const auto members = training::deriveMembers(
+            joint, {std::vector<double>(24, 1.0), std::vector<double>(24, 0.0)}, layout);
         training::EnvelopeConverter converter(config, members);
         EXPECT_EQ(converter.generatorDelay(), layout == DeltaWindowLayout::twoCoefficients ? 3 : 4);
         const auto envelopes = converter.convert(features);

@@ -38,7 +38,8 @@ struct KnownMap
             {
                 const double xv = centre[k][j] + spread[k][j] * normal(random);
                 x.at(t, static_cast<std::size_t>(j)) = xv;
-                y.at(t, static_cast<std::size_t>(j)) = slope[k][j] * xv + offset[k][j] + noise * normal(random);
+                y.at(t, static_cast<std::size_t>(j)) =
+                    slope[k][j] * xv + offset[k][j] + noise * normal(random);
             }
         }
     }
@@ -66,7 +67,8 @@ TEST(ExpectationMaximization, LogLikelihoodNeverDecreases)
         GmmTrainingSettings settings = smallSettings(8);
         settings.varianceFloor = floor;
         std::vector<training::EmIteration> iterations;
-        training::trainJointDensityGmm(x, y, settings, [&](const training::EmIteration& it) { iterations.push_back(it); });
+        training::trainJointDensityGmm(x, y, settings,
+                                       [&](const training::EmIteration& it) { iterations.push_back(it); });
         ASSERT_GT(iterations.size(), 10u);
         for (std::size_t i = 1; i < iterations.size(); ++i)
         {
@@ -100,7 +102,8 @@ TEST(ExpectationMaximization, RecoversAKnownLinearMap)
             const std::size_t i = gmm.at(k, j);
             EXPECT_NEAR(gmm.crossCovariances[i] / gmm.sourceVariances[i], truth.slope[c][j], 0.02);
             EXPECT_NEAR(gmm.sourceMeans[i], truth.centre[c][j], 0.03);
-            EXPECT_NEAR(gmm.targetMeans[i], truth.slope[c][j] * truth.centre[c][j] + truth.offset[c][j], 0.03);
+            EXPECT_NEAR(gmm.targetMeans[i], truth.slope[c][j] * truth.centre[c][j] + truth.offset[c][j],
+                        0.03);
             EXPECT_NEAR(std::sqrt(gmm.sourceVariances[i]), truth.spread[c][j], 0.02);
             EXPECT_NEAR(std::sqrt(gmm.conditionalVariance(k, j)), truth.noise, 0.005);
         }
@@ -148,5 +151,6 @@ TEST(ExpectationMaximization, RefusesTooFewFramesAndMismatchedPairs)
     FrameMatrix x, y;
     KnownMap().generate(20, x, y, 1);
     EXPECT_THROW(training::trainJointDensityGmm(x, y, smallSettings(32)), training::TrainingError);
-    EXPECT_THROW(training::trainJointDensityGmm(x, FrameMatrix(19, 3), smallSettings(2)), training::TrainingError);
+    EXPECT_THROW(training::trainJointDensityGmm(x, FrameMatrix(19, 3), smallSettings(2)),
+                 training::TrainingError);
 }

@@ -30,7 +30,8 @@ TEST(MelCepstralDistortion, MeasuresEnvelopesNotLevelOrRate)
     for (double& s : quieter.samples)
         s *= 0.25;
     EXPECT_LT(meter.measure(quieter, source).distortionDb, 0.05);
-    const training::Recording upsampled{44100.0, training::resampleKeepingBandEdge(source.samples, 16000.0, 44100.0)};
+    const training::Recording upsampled{44100.0,
+                                        training::resampleKeepingBandEdge(source.samples, 16000.0, 44100.0)};
     EXPECT_LT(meter.measure(upsampled, source).distortionDb, 0.8); // the band edge, 7.9 .. 8 kHz, is lost
 
     const auto speakers = meter.measure(source, target);
@@ -43,5 +44,6 @@ TEST(MelCepstralDistortion, RecordingWithoutSpeechIsRefused)
 {
     training::DistortionMeter meter;
     const training::Recording silent{16000.0, std::vector<double>(16000, 0.0)};
-    EXPECT_THROW(meter.measure(silent, training_test::loadSpeech("vcc2016_TF1_100026.wav")), training::TrainingError);
+    EXPECT_THROW(meter.measure(silent, training_test::loadSpeech("vcc2016_TF1_100026.wav")),
+                 training::TrainingError);
 }

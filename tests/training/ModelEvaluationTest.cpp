@@ -27,8 +27,9 @@ std::vector<std::uint8_t> identityPackage(double pitch)
         joint.targetVariances[static_cast<std::size_t>(j)] = 1.01;
     }
     model.joint = joint;
-    model.members = training::deriveMembers(joint, {std::vector<double>(24, 1.0), std::vector<double>(24, 0.0)},
-                                            training::DeltaWindowLayout::twoCoefficients);
+    model.members =
+        training::deriveMembers(joint, {std::vector<double>(24, 1.0), std::vector<double>(24, 0.0)},
+                                training::DeltaWindowLayout::twoCoefficients);
     model.summary.pitch = pitch;
     training::ModelDescription description;
     description.targetIdentifier = "identity";
@@ -67,11 +68,13 @@ TEST(ModelEvaluation, ReportsDistortionAndF0PerSentence)
     const auto bytes = identityPackage(1.5);
     Pupack pack(bytes.data(), bytes.size());
     const std::vector<training::RecordingPair> pairs = {
-        {"100026.wav", training_test::speechPath("vcc2016_SM1_100026.wav"), training_test::speechPath("vcc2016_TF1_100026.wav")}};
+        {"100026.wav", training_test::speechPath("vcc2016_SM1_100026.wav"),
+         training_test::speechPath("vcc2016_TF1_100026.wav")}};
     std::size_t convertedSamples = 0;
-    const auto evaluation = training::evaluateModel(pack, pairs, {},
-                                                    [&](const training::RecordingPair&, const training::Recording& r)
-                                                    { convertedSamples = r.samples.size(); });
+    const auto evaluation =
+        training::evaluateModel(pack, pairs, {},
+                                [&](const training::RecordingPair&, const training::Recording& r)
+                                { convertedSamples = r.samples.size(); });
     EXPECT_EQ(evaluation.sampleRate, 16000.0);
     EXPECT_FALSE(evaluation.limiter);
     ASSERT_EQ(evaluation.sentences.size(), 1u);

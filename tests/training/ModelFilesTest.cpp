@@ -107,16 +107,15 @@ TEST(WavFile, WrittenRecordingReadsBack)
 // A 24-bit stereo file with an extra chunk before the data: channels are averaged.
 TEST(WavFile, ReadsStereo24BitAndSkipsUnknownChunks)
 {
-    std::vector<unsigned char> b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                    'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 2, 0,
-                                    0x44, 0xAC, 0, 0, 0, 0, 0, 0, 6, 0, 24, 0,
-                                    'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0,
-                                    'd', 'a', 't', 'a', 12, 0, 0, 0,
-                                    0, 0, 0x40, 0, 0, 0x20, // 0.5 and 0.25
-                                    0, 0, 0xC0, 0, 0, 0xC0}; // -0.5 and -0.5
+    std::vector<unsigned char> b = {'R', 'I', 'F',  'F', 0, 0,   0,    0,   'W', 'A',  'V', 'E',  'f',
+                                    'm', 't', ' ',  16,  0, 0,   0,    1,   0,   2,    0,   0x44, 0xAC,
+                                    0,   0,   0,    0,   0, 0,   6,    0,   24,  0,    'L', 'I',  'S',
+                                    'T', 3,   0,    0,   0, 'a', 'b',  'c', 0,   'd',  'a', 't',  'a',
+                                    12,  0,   0,    0,   0, 0,   0x40, 0,   0,   0x20, // 0.5 and 0.25
+                                    0,   0,   0xC0, 0,   0, 0xC0};                     // -0.5 and -0.5
     training_test::TemporaryFolder folder("wav24");
-    std::ofstream(folder.path("s.wav"), std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
-                                                               static_cast<std::streamsize>(b.size()));
+    std::ofstream(folder.path("s.wav"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     const auto r = training::readWavFile(folder.path("s.wav"));
     EXPECT_EQ(r.sampleRate, 44100.0);
     ASSERT_EQ(r.samples.size(), 2u);

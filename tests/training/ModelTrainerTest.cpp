@@ -51,8 +51,8 @@ class TrainedModel : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        model = new training::TrainedModel(training::trainModel(trainingPairs(), smallSettings(),
-                                                               [](const std::string& line) { log.push_back(line); }));
+        model = new training::TrainedModel(training::trainModel(
+            trainingPairs(), smallSettings(), [](const std::string& line) { log.push_back(line); }));
         package = new std::vector<std::uint8_t>(training::buildPackage(*model, description(), {}));
     }
     static void TearDownTestSuite()
@@ -160,9 +160,11 @@ TEST(ModelTrainer, PitchRatioFollowsTheMedianF0)
     {
         double source, target, ratio;
     };
-    for (const Case c : {Case{100, 150, 1.5}, Case{100, 119.4, 1.19}, Case{100, 102.5, 1.0}, Case{100, 97.5, 1.0},
-                         Case{100, 103.6, 1.04}, Case{100, 240, 2.0}, Case{210, 100, 0.5}, Case{200, 124, 0.62}})
-        EXPECT_DOUBLE_EQ(training::pitchRatioFor(c.source, c.target), c.ratio) << c.source << " -> " << c.target;
+    for (const Case c :
+         {Case{100, 150, 1.5}, Case{100, 119.4, 1.19}, Case{100, 102.5, 1.0}, Case{100, 97.5, 1.0},
+          Case{100, 103.6, 1.04}, Case{100, 240, 2.0}, Case{210, 100, 0.5}, Case{200, 124, 0.62}})
+        EXPECT_DOUBLE_EQ(training::pitchRatioFor(c.source, c.target), c.ratio)
+            << c.source << " -> " << c.target;
     EXPECT_THROW(training::pitchRatioFor(0.0, 200.0), training::TrainingError);
 }
 
@@ -224,9 +226,11 @@ TEST(ModelTrainer, RefusesUnreadableRecordingsSilenceAndOtherRates)
         return std::string("trained");
     };
     const RecordingPair good = trainingPairs()[0];
-    EXPECT_NE(messageOf({good, {"broken.wav", good.source, folder.path("broken.wav")}}, smallSettings()).find(folder.path("broken.wav")),
+    EXPECT_NE(messageOf({good, {"broken.wav", good.source, folder.path("broken.wav")}}, smallSettings())
+                  .find(folder.path("broken.wav")),
               std::string::npos);
-    EXPECT_NE(messageOf({{"silent.wav", folder.path("silent.wav"), good.target}}, smallSettings()).find("silent.wav"),
+    EXPECT_NE(messageOf({{"silent.wav", folder.path("silent.wav"), good.target}}, smallSettings())
+                  .find("silent.wav"),
               std::string::npos);
     training::TrainingSettings otherRate = smallSettings();
     otherRate.sampleRate = 22050.0;

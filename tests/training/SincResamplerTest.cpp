@@ -43,8 +43,8 @@ TEST(SincResampler, PassBandToneMatchesTheToneSampledAtTheNewRate)
     {
         SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to << " Hz, tone " << c.frequency);
         const auto input = sine(c.frequency, c.from, static_cast<std::size_t>(c.from));
-        const auto output = SincResampler(static_cast<std::int64_t>(c.from), static_cast<std::int64_t>(c.to))
-                                .process(input);
+        const auto output =
+            SincResampler(static_cast<std::int64_t>(c.from), static_cast<std::int64_t>(c.to)).process(input);
         ASSERT_EQ(output.size(), static_cast<std::size_t>(std::ceil(input.size() * c.to / c.from)));
         const auto expected = sine(c.frequency, c.to, output.size());
         double worst = 0.0;

@@ -61,7 +61,8 @@ int runEval(int argc, char** argv)
     const std::string command = "eval";
     Arguments arguments;
     std::string error;
-    if (!parseArguments(argc, argv, {"--gv", "--rate", "--gate", "--gate-trigger", "--limiter", "--output-dir"},
+    if (!parseArguments(argc, argv,
+                        {"--gv", "--rate", "--gate", "--gate-trigger", "--limiter", "--output-dir"},
                         {"--verbose"}, arguments, error))
         return usageError(command, error);
     if (arguments.has("--help"))
@@ -77,7 +78,8 @@ int runEval(int argc, char** argv)
     for (std::size_t start = 0; start <= gvList.size();)
     {
         const std::size_t comma = gvList.find(',', start);
-        const std::string item = gvList.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string item =
+            gvList.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         double gv = 0.0;
         if (!parseNumber(item, gv) || gv < 0.0 || gv > 1.0)
             return usageError(command, "--gv takes numbers from 0 to 1, not '" + item + "'");
@@ -92,20 +94,23 @@ int runEval(int argc, char** argv)
     {
         if (!parseNumber(arguments.value("--rate"), number) ||
             (number != 16000.0 && number != 44100.0 && number != 48000.0))
-            return usageError(command, "--rate takes 16000, 44100 or 48000, not '" + arguments.value("--rate") + "'");
+            return usageError(command,
+                              "--rate takes 16000, 44100 or 48000, not '" + arguments.value("--rate") + "'");
         settings.sampleRate = number;
     }
     if (arguments.has("--gate") && !parseSwitch(arguments.value("--gate"), settings.gateEnabled))
         return usageError(command, "--gate takes on or off, not '" + arguments.value("--gate") + "'");
-    if (arguments.has("--gate-trigger") && (!parseNumber(arguments.value("--gate-trigger"), settings.gateTrigger) ||
-                                            settings.gateTrigger < 0.0 || settings.gateTrigger > 1.0))
+    if (arguments.has("--gate-trigger") &&
+        (!parseNumber(arguments.value("--gate-trigger"), settings.gateTrigger) ||
+         settings.gateTrigger < 0.0 || settings.gateTrigger > 1.0))
         return usageError(command, "--gate-trigger takes a level from 0 to 1, not '" +
                                        arguments.value("--gate-trigger") + "'");
     if (arguments.has("--limiter"))
     {
         bool limiter = true;
         if (!parseSwitch(arguments.value("--limiter"), limiter))
-            return usageError(command, "--limiter takes on or off, not '" + arguments.value("--limiter") + "'");
+            return usageError(command,
+                              "--limiter takes on or off, not '" + arguments.value("--limiter") + "'");
         settings.limiter = limiter;
     }
     const std::string outputFolder = arguments.value("--output-dir");
@@ -142,28 +147,34 @@ int runEval(int argc, char** argv)
                             return;
                         std::string name = pair.name;
                         if (coefficients.size() > 1)
-                            name = fs::path(name).stem().string() + "_gv" + fixed(gv, 2) + fs::path(name).extension().string();
+                            name = fs::path(name).stem().string() + "_gv" + fixed(gv, 2) +
+                                   fs::path(name).extension().string();
                         training::writeWavFile((fs::path(outputFolder) / name).string(), converted);
                     });
             }
             std::printf("\nGV coefficient %s, engine at %ld Hz, limiter %s\n", fixed(gv, 2).c_str(),
                         static_cast<long>(evaluation.sampleRate), evaluation.limiter ? "on" : "off");
-            std::printf("  %-16s %10s %12s %10s %10s %10s\n", "sentence", "MCD (dB)", "unconverted", "F0 source",
-                        "F0 target", "F0 output");
+            std::printf("  %-16s %10s %12s %10s %10s %10s\n", "sentence", "MCD (dB)", "unconverted",
+                        "F0 source", "F0 target", "F0 output");
             for (const auto& s : evaluation.sentences)
-                std::printf("  %-16s %10s %12s %10s %10s %10s\n", s.name.c_str(), fixed(s.convertedDb, 2).c_str(),
-                            fixed(s.unconvertedDb, 2).c_str(), fixed(s.sourceF0Hz, 1).c_str(),
-                            fixed(s.targetF0Hz, 1).c_str(), fixed(s.convertedF0Hz, 1).c_str());
-            std::printf("  %-16s %10s %12s %10s %10s %10s\n", "all", fixed(evaluation.meanConvertedDb, 2).c_str(),
-                        fixed(evaluation.meanUnconvertedDb, 2).c_str(), fixed(evaluation.sourceF0Hz, 1).c_str(),
-                        fixed(evaluation.targetF0Hz, 1).c_str(), fixed(evaluation.convertedF0Hz, 1).c_str());
-            std::printf("mean gv %s: converted %s dB, unconverted %s dB, improvement %s dB; F0 ratio achieved %s "
-                        "(output / source), output / target %s\n",
-                        fixed(gv, 2).c_str(), fixed(evaluation.meanConvertedDb, 2).c_str(),
-                        fixed(evaluation.meanUnconvertedDb, 2).c_str(),
-                        fixed(evaluation.meanUnconvertedDb - evaluation.meanConvertedDb, 2).c_str(),
-                        fixed(evaluation.sourceF0Hz > 0 ? evaluation.convertedF0Hz / evaluation.sourceF0Hz : 0.0, 2).c_str(),
-                        fixed(evaluation.targetF0Hz > 0 ? evaluation.convertedF0Hz / evaluation.targetF0Hz : 0.0, 2).c_str());
+                std::printf("  %-16s %10s %12s %10s %10s %10s\n", s.name.c_str(),
+                            fixed(s.convertedDb, 2).c_str(), fixed(s.unconvertedDb, 2).c_str(),
+                            fixed(s.sourceF0Hz, 1).c_str(), fixed(s.targetF0Hz, 1).c_str(),
+                            fixed(s.convertedF0Hz, 1).c_str());
+            std::printf(
+                "  %-16s %10s %12s %10s %10s %10s\n", "all", fixed(evaluation.meanConvertedDb, 2).c_str(),
+                fixed(evaluation.meanUnconvertedDb, 2).c_str(), fixed(evaluation.sourceF0Hz, 1).c_str(),
+                fixed(evaluation.targetF0Hz, 1).c_str(), fixed(evaluation.convertedF0Hz, 1).c_str());
+            std::printf(
+                "mean gv %s: converted %s dB, unconverted %s dB, improvement %s dB; F0 ratio achieved %s "
+                "(output / source), output / target %s\n",
+                fixed(gv, 2).c_str(), fixed(evaluation.meanConvertedDb, 2).c_str(),
+                fixed(evaluation.meanUnconvertedDb, 2).c_str(),
+                fixed(evaluation.meanUnconvertedDb - evaluation.meanConvertedDb, 2).c_str(),
+                fixed(evaluation.sourceF0Hz > 0 ? evaluation.convertedF0Hz / evaluation.sourceF0Hz : 0.0, 2)
+                    .c_str(),
+                fixed(evaluation.targetF0Hz > 0 ? evaluation.convertedF0Hz / evaluation.targetF0Hz : 0.0, 2)
+                    .c_str());
         }
         return exitSuccess;
     }

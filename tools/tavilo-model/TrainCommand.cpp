@@ -83,7 +83,8 @@ std::vector<std::string> splitList(const std::string& text)
     while (start <= text.size())
     {
         const std::size_t comma = text.find(',', start);
-        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         if (!item.empty())
             items.push_back(item);
         if (comma == std::string::npos)
@@ -115,11 +116,31 @@ int runTrain(int argc, char** argv)
 {
     using namespace model_tool;
     const std::string command = "train";
-    const std::set<std::string> valued = {
-        "-o", "--output", "--rate", "--classes", "--rounds", "--pitch", "--variance-floor", "--seed",
-        "--delta-window", "--title", "--target-name", "--narrator-name", "--description", "--title-ja",
-        "--target-name-ja", "--narrator-name-ja", "--description-ja", "--title-zh", "--target-name-zh",
-        "--narrator-name-zh", "--description-zh", "--target-id", "--narrator-id", "--version", "--images"};
+    const std::set<std::string> valued = {"-o",
+                                          "--output",
+                                          "--rate",
+                                          "--classes",
+                                          "--rounds",
+                                          "--pitch",
+                                          "--variance-floor",
+                                          "--seed",
+                                          "--delta-window",
+                                          "--title",
+                                          "--target-name",
+                                          "--narrator-name",
+                                          "--description",
+                                          "--title-ja",
+                                          "--target-name-ja",
+                                          "--narrator-name-ja",
+                                          "--description-ja",
+                                          "--title-zh",
+                                          "--target-name-zh",
+                                          "--narrator-name-zh",
+                                          "--description-zh",
+                                          "--target-id",
+                                          "--narrator-id",
+                                          "--version",
+                                          "--images"};
     Arguments arguments;
     std::string error;
     if (!parseArguments(argc, argv, valued, {"--force", "--quiet", "--verbose"}, arguments, error))
@@ -142,7 +163,8 @@ int runTrain(int argc, char** argv)
     {
         if (!parseNumber(arguments.value("--rate"), number) ||
             (number != 16000.0 && number != 44100.0 && number != 48000.0))
-            return usageError(command, "--rate takes 16000, 44100 or 48000, not '" + arguments.value("--rate") + "'");
+            return usageError(command,
+                              "--rate takes 16000, 44100 or 48000, not '" + arguments.value("--rate") + "'");
         settings.sampleRate = number;
     }
     if (arguments.has("--classes"))
@@ -162,7 +184,8 @@ int runTrain(int argc, char** argv)
     if (arguments.has("--pitch"))
     {
         if (!parseNumber(arguments.value("--pitch"), number) || number < 0.5 || number > 2.0)
-            return usageError(command, "--pitch takes a ratio from 0.5 to 2, not '" + arguments.value("--pitch") + "'");
+            return usageError(command, "--pitch takes a ratio from 0.5 to 2, not '" +
+                                           arguments.value("--pitch") + "'");
         settings.pitch = number;
     }
     if (arguments.has("--variance-floor"))
@@ -192,7 +215,8 @@ int runTrain(int argc, char** argv)
     if (arguments.has("--version"))
     {
         if (!parseNumber(arguments.value("--version"), number) || number < 0.0)
-            return usageError(command, "--version takes a number, not '" + arguments.value("--version") + "'");
+            return usageError(command,
+                              "--version takes a number, not '" + arguments.value("--version") + "'");
         description.version = number;
     }
     const std::string& sourceArgument = arguments.positional[0];
@@ -214,9 +238,9 @@ int runTrain(int argc, char** argv)
     for (const char* language : {"ja", "zh"})
     {
         const std::string suffix = std::string("-") + language;
-        training::ModelTexts texts{arguments.value("--title" + suffix), arguments.value("--target-name" + suffix),
-                                   arguments.value("--narrator-name" + suffix),
-                                   arguments.value("--description" + suffix)};
+        training::ModelTexts texts{
+            arguments.value("--title" + suffix), arguments.value("--target-name" + suffix),
+            arguments.value("--narrator-name" + suffix), arguments.value("--description" + suffix)};
         description.localised.emplace_back(language, texts);
     }
 
@@ -245,12 +269,12 @@ int runTrain(int argc, char** argv)
     {
         const auto pairs = training::pairRecordings(training::listRecordings(sourceArgument),
                                                     training::listRecordings(targetArgument));
-        const training::TrainedModel model = training::trainModel(
-            pairs, settings, [&](const std::string& line)
-            {
-                if (!quiet)
-                    capture.toTerminal(line + "\n");
-            });
+        const training::TrainedModel model = training::trainModel(pairs, settings,
+                                                                  [&](const std::string& line)
+                                                                  {
+                                                                      if (!quiet)
+                                                                          capture.toTerminal(line + "\n");
+                                                                  });
         const zo::PackageWriter writer = training::packageWriter(model, description, images);
         const std::vector<std::uint8_t> bytes = writer.toBytes();
 
@@ -259,7 +283,8 @@ int runTrain(int argc, char** argv)
         if (check.status() != 0 || !check.supportsSampleRate(settings.sampleRate))
         {
             capture.finish();
-            return failure(command, "the package does not load (result " + describeResult(check.status()) + ")");
+            return failure(command,
+                           "the package does not load (result " + describeResult(check.status()) + ")");
         }
         if (writer.writeToFile(output) != 0)
         {
@@ -267,14 +292,16 @@ int runTrain(int argc, char** argv)
             return failure(command, "cannot write " + output + ": " + writer.lastError());
         }
         capture.finish();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         const auto& s = model.summary;
         std::printf("wrote %s (%zu bytes): %ld Hz, %d classes, pitch %s\n", output.c_str(), bytes.size(),
                     static_cast<long>(settings.sampleRate), model.joint.classes, fixed(s.pitch, 2).c_str());
         std::printf("recordings: %zu pairs; median F0: narrator %s Hz, target %s Hz\n", s.recordings,
                     fixed(s.sourceF0Hz, 1).c_str(), fixed(s.targetF0Hz, 1).c_str());
         std::printf("speech frames: narrator %zu, target %zu; frame pairs %zu; log-likelihood %s per frame\n",
-                    s.sourceSpeechFrames, s.targetSpeechFrames, s.trainingFrames, fixed(s.logLikelihood, 3).c_str());
+                    s.sourceSpeechFrames, s.targetSpeechFrames, s.trainingFrames,
+                    fixed(s.logLikelihood, 3).c_str());
         std::string distances;
         for (const double d : s.alignmentDistanceDb)
             distances += (distances.empty() ? "" : ", ") + fixed(d, 2);

@@ -81,7 +81,8 @@ double coverage(double signedDistancePixels)
 std::vector<std::uint8_t> encodePng(const RgbImage& image)
 {
     if (image.width < 1 || image.height < 1 ||
-        image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
+        image.pixels.size() !=
+            static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
         throw TrainingError("cannot encode an image of inconsistent size");
     const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
     std::vector<std::uint8_t> filtered;
@@ -138,8 +139,8 @@ std::vector<std::uint8_t> encodePng(const RgbImage& image)
 
     uLongf compressedSize = compressBound(static_cast<uLong>(filtered.size()));
     std::vector<std::uint8_t> compressed(compressedSize);
-    if (compress2(compressed.data(), &compressedSize, filtered.data(), static_cast<uLong>(filtered.size()), 9) !=
-        Z_OK)
+    if (compress2(compressed.data(), &compressedSize, filtered.data(), static_cast<uLong>(filtered.size()),
+                  9) != Z_OK)
         throw TrainingError("image compression failed");
     compressed.resize(compressedSize);
 
@@ -197,8 +198,8 @@ RgbImage drawPortrait(int size, const std::string& key)
             const double py = y + 0.5;
             std::array<double, 3> colour;
             for (int c = 0; c < 3; ++c)
-                colour[static_cast<std::size_t>(c)] = top[static_cast<std::size_t>(c)] * (1.0 - t) +
-                                                      bottom[static_cast<std::size_t>(c)] * t;
+                colour[static_cast<std::size_t>(c)] =
+                    top[static_cast<std::size_t>(c)] * (1.0 - t) + bottom[static_cast<std::size_t>(c)] * t;
 
             // A soft disc behind the figure.
             const double haloDistance = std::hypot(px - 0.5 * s, py - 0.45 * s) - 0.36 * s;
@@ -215,8 +216,9 @@ RgbImage drawPortrait(int size, const std::string& key)
                 double v = colour[i] * (1.0 - haloAlpha) + halo[i] * haloAlpha;
                 v = v * (1.0 - figureAlpha) + figure[i] * figureAlpha;
                 image.pixels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(size) +
-                              static_cast<std::size_t>(x)) * 3 + i] =
-                    static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
+                              static_cast<std::size_t>(x)) *
+                                 3 +
+                             i] = static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
             }
         }
     }

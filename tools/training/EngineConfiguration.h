@@ -10,13 +10,13 @@ namespace training
     rate uses a 5 ms frame shift (and block) and one iteration of mel-cepstral analysis. */
 struct EngineConfiguration
 {
-    double sampleRate = 0.0;  ///< Hz
-    std::int64_t fftMin = 0;  ///< smallest analysis FFT length
-    std::int64_t order = 0;   ///< mel-cepstral order m
-    std::int64_t lag = 0;     ///< look-ahead of the trajectory generators, frames
-    double frameMs = 0.0;     ///< analysis frame length, ms
-    double shiftMs = 5.0;     ///< frame shift, ms
-    double alpha = 0.0;       ///< frequency-warping factor
+    double sampleRate = 0.0;    ///< Hz
+    std::int64_t fftMin = 0;    ///< smallest analysis FFT length
+    std::int64_t order = 0;     ///< mel-cepstral order m
+    std::int64_t lag = 0;       ///< look-ahead of the trajectory generators, frames
+    double frameMs = 0.0;       ///< analysis frame length, ms
+    double shiftMs = 5.0;       ///< frame shift, ms
+    double alpha = 0.0;         ///< frequency-warping factor
     std::int64_t blockSize = 0; ///< samples per 5 ms block and per frame shift
 
     /** Analysis frame length in samples (rounded half away from zero). */

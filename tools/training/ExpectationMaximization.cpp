@@ -26,7 +26,7 @@ struct FactorisedModel
     std::vector<double> sourceMean;      // K x n
     std::vector<double> sourcePrecision; // 1 / var_x
     std::vector<double> targetMean;
-    std::vector<double> slope;              // b
+    std::vector<double> slope;             // b
     std::vector<double> residualPrecision; // 1 / v
     std::vector<bool> alive;
 
@@ -39,7 +39,8 @@ struct FactorisedModel
         for (int k = 0; k < classes; ++k)
         {
             alive[static_cast<std::size_t>(k)] = gmm.weights[static_cast<std::size_t>(k)] > 0.0;
-            double c = alive[static_cast<std::size_t>(k)] ? std::log(gmm.weights[static_cast<std::size_t>(k)]) : 0.0;
+            double c =
+                alive[static_cast<std::size_t>(k)] ? std::log(gmm.weights[static_cast<std::size_t>(k)]) : 0.0;
             for (int j = 0; j < dimension; ++j)
             {
                 const std::size_t i = gmm.at(k, j);
@@ -81,8 +82,8 @@ void checkShapes(const FrameMatrix& source, const FrameMatrix& target)
 {
     if (source.rows != target.rows || source.columns != target.columns)
         throw TrainingError("paired training frames differ in shape (" + std::to_string(source.rows) + " x " +
-                            std::to_string(source.columns) + " against " + std::to_string(target.rows) + " x " +
-                            std::to_string(target.columns) + ")");
+                            std::to_string(source.columns) + " against " + std::to_string(target.rows) +
+                            " x " + std::to_string(target.columns) + ")");
     if (source.rows == 0 || source.columns == 0)
         throw TrainingError("no training frames");
 }
@@ -150,8 +151,9 @@ double emIteration(JointDensityGmm& model, const FrameMatrix& source, const Fram
         double best = -std::numeric_limits<double>::infinity();
         for (int k = 0; k < classes; ++k)
         {
-            const double l = factorised.alive[static_cast<std::size_t>(k)] ? factorised.logDensity(k, x, y)
-                                                                          : -std::numeric_limits<double>::infinity();
+            const double l = factorised.alive[static_cast<std::size_t>(k)]
+                                 ? factorised.logDensity(k, x, y)
+                                 : -std::numeric_limits<double>::infinity();
             logp[static_cast<std::size_t>(k)] = l;
             best = std::max(best, l);
         }
@@ -229,8 +231,10 @@ void split(JointDensityGmm& model, int wanted, double offset)
     const int splits = std::min(before, wanted - before);
     std::vector<int> order(static_cast<std::size_t>(before));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b)
-                     { return model.weights[static_cast<std::size_t>(a)] > model.weights[static_cast<std::size_t>(b)]; });
+    std::stable_sort(
+        order.begin(), order.end(),
+        [&](int a, int b)
+        { return model.weights[static_cast<std::size_t>(a)] > model.weights[static_cast<std::size_t>(b)]; });
     JointDensityGmm grown = JointDensityGmm::withSize(before + splits, model.dimension);
     for (int k = 0; k < before; ++k)
     {
@@ -296,7 +300,8 @@ JointDensityGmm trainJointDensityGmm(const FrameMatrix& source, const FrameMatri
     checkSettings(settings);
     if (source.rows < static_cast<std::size_t>(settings.classes) * 2)
         throw TrainingError("too few training frames (" + std::to_string(source.rows) + ") for " +
-                            std::to_string(settings.classes) + " classes; record more speech or use fewer classes");
+                            std::to_string(settings.classes) +
+                            " classes; record more speech or use fewer classes");
     const Floors floors = floorsFor(source, target, settings.varianceFloor);
     JointDensityGmm model = singleClass(source, target, floors);
     while (model.classes < settings.classes)
@@ -310,9 +315,9 @@ JointDensityGmm trainJointDensityGmm(const FrameMatrix& source, const FrameMatri
                    progress);
 }
 
-JointDensityGmm refineJointDensityGmm(JointDensityGmm model, const FrameMatrix& source, const FrameMatrix& target,
-                                      const GmmTrainingSettings& settings, int iterations,
-                                      const EmProgress& progress)
+JointDensityGmm refineJointDensityGmm(JointDensityGmm model, const FrameMatrix& source,
+                                      const FrameMatrix& target, const GmmTrainingSettings& settings,
+                                      int iterations, const EmProgress& progress)
 {
     checkShapes(source, target);
     checkSettings(settings);
@@ -322,7 +327,8 @@ JointDensityGmm refineJointDensityGmm(JointDensityGmm model, const FrameMatrix& 
     return iterate(std::move(model), source, target, floors, iterations, settings.convergence, progress);
 }
 
-double averageLogLikelihood(const JointDensityGmm& model, const FrameMatrix& source, const FrameMatrix& target)
+double averageLogLikelihood(const JointDensityGmm& model, const FrameMatrix& source,
+                            const FrameMatrix& target)
 {
     checkShapes(source, target);
     const FactorisedModel factorised(model);

@@ -11,9 +11,9 @@ namespace training
 /** Settings of joint-density GMM training. */
 struct GmmTrainingSettings
 {
-    int classes = 32;          ///< K of the final model
+    int classes = 32;           ///< K of the final model
     int iterationsPerSplit = 8; ///< EM iterations after each split while K grows
-    int finalIterations = 40;  ///< at most this many EM iterations at the final K
+    int finalIterations = 40;   ///< at most this many EM iterations at the final K
     /** Training at the final K stops when the average log-likelihood per frame improves by less
         than this (nats). */
     double convergence = 1e-4;
@@ -52,12 +52,12 @@ JointDensityGmm trainJointDensityGmm(const FrameMatrix& source, const FrameMatri
 
 /** Runs up to `iterations` EM iterations from `model` on the paired frames (with the floors of
     `settings` derived from these frames), stopping at the convergence of `settings`. */
-JointDensityGmm refineJointDensityGmm(JointDensityGmm model, const FrameMatrix& source, const FrameMatrix& target,
-                                      const GmmTrainingSettings& settings, int iterations,
-                                      const EmProgress& progress = {});
+JointDensityGmm refineJointDensityGmm(JointDensityGmm model, const FrameMatrix& source,
+                                      const FrameMatrix& target, const GmmTrainingSettings& settings,
+                                      int iterations, const EmProgress& progress = {});
 
 /** Average log-likelihood per frame (nats) of the paired frames under the model. */
-double averageLogLikelihood(const JointDensityGmm& model, const FrameMatrix& source, const FrameMatrix& target);
+double averageLogLikelihood(const JointDensityGmm& model, const FrameMatrix& source,
+                            const FrameMatrix& target);
 
 } // namespace training
-

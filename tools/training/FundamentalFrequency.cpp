@@ -67,8 +67,8 @@ std::vector<double> estimateFundamentalFrequency(const std::vector<double>& samp
         {
             if (difference[static_cast<std::size_t>(lag)] < settings.voicingThreshold)
             {
-                while (lag + 1 <= maxLag &&
-                       difference[static_cast<std::size_t>(lag) + 1] < difference[static_cast<std::size_t>(lag)])
+                while (lag + 1 <= maxLag && difference[static_cast<std::size_t>(lag) + 1] <
+                                                difference[static_cast<std::size_t>(lag)])
                     ++lag;
                 chosen = lag;
                 break;
@@ -99,7 +99,8 @@ double voicedMedian(const std::vector<double>& f0)
     const double upper = voiced[middle];
     if (voiced.size() % 2 == 1)
         return upper;
-    const double lower = *std::max_element(voiced.begin(), voiced.begin() + static_cast<std::ptrdiff_t>(middle));
+    const double lower =
+        *std::max_element(voiced.begin(), voiced.begin() + static_cast<std::ptrdiff_t>(middle));
     return 0.5 * (lower + upper);
 }
 

@@ -15,7 +15,7 @@ namespace training
 struct JointDensityGmm
 {
     int classes = 0;
-    int dimension = 0; ///< n, the values of x (and of y)
+    int dimension = 0;                    ///< n, the values of x (and of y)
     std::vector<double> weights;          ///< K, summing to 1
     std::vector<double> sourceMeans;      ///< mu_x
     std::vector<double> targetMeans;      ///< mu_y
@@ -29,7 +29,8 @@ struct JointDensityGmm
     /** Index of class k, dimension j in the K x n arrays. */
     std::size_t at(int k, int j) const noexcept
     {
-        return static_cast<std::size_t>(k) * static_cast<std::size_t>(dimension) + static_cast<std::size_t>(j);
+        return static_cast<std::size_t>(k) * static_cast<std::size_t>(dimension) +
+               static_cast<std::size_t>(j);
     }
 
     /** Sigma_yy - Sigma_yx^2 / Sigma_xx: the variance of y_j given x_j in class k. */

@@ -36,7 +36,8 @@ double meanDistortionDb(const FrameMatrix& a, const FrameMatrix& b, const Alignm
     return sum / static_cast<double>(alignment.path.size());
 }
 
-DistortionMeter::DistortionMeter() : analyser(std::make_unique<SpeechAnalyser>(engineConfigurationFor(analysisRate)))
+DistortionMeter::DistortionMeter()
+    : analyser(std::make_unique<SpeechAnalyser>(engineConfigurationFor(analysisRate)))
 {
 }
 

@@ -23,15 +23,15 @@ double meanDistortionDb(const FrameMatrix& a, const FrameMatrix& b, const Alignm
 /** The mel-cepstral distortion between two recordings of the same sentence. */
 struct DistortionMeasurement
 {
-    double distortionDb = 0.0;    ///< mean over the aligned frames
+    double distortionDb = 0.0;     ///< mean over the aligned frames
     std::size_t alignedFrames = 0; ///< steps of the alignment path
 };
 
 /** Measures mel-cepstral distortion between recordings the same way for every model: both are
-    brought to 16 kHz (resampleKeepingBandEdge; 16 kHz recordings as they are) and analysed with the engine's 16 kHz analysis (order 24, alpha 0.42,
-    25 ms frames, 5 ms shift, one iteration); silent frames (speechFrames) are removed from each;
-    the speech frames are aligned by slope-limited dynamic time warping on c1..c24 and the
-    distortion of c1..c24 is averaged over the path. Not thread-safe. */
+    brought to 16 kHz (resampleKeepingBandEdge; 16 kHz recordings as they are) and analysed with the engine's
+   16 kHz analysis (order 24, alpha 0.42, 25 ms frames, 5 ms shift, one iteration); silent frames
+   (speechFrames) are removed from each; the speech frames are aligned by slope-limited dynamic time warping
+   on c1..c24 and the distortion of c1..c24 is averaged over the path. Not thread-safe. */
 class DistortionMeter
 {
 public:

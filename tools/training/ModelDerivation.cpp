@@ -89,12 +89,14 @@ std::vector<std::uint8_t> GvPostFilter::toBytes() const
 
 GvPostFilter derivePostFilter(const GlobalVariance& target, const GlobalVariance& converted)
 {
-    if (target.variance.size() != converted.variance.size() || converted.mean.size() != converted.variance.size())
+    if (target.variance.size() != converted.variance.size() ||
+        converted.mean.size() != converted.variance.size())
         throw TrainingError("global variance statistics of different sizes");
     GvPostFilter filter;
     for (std::size_t i = 0; i < converted.variance.size(); ++i)
     {
-        const double ratio = converted.variance[i] > 0.0 ? std::sqrt(target.variance[i] / converted.variance[i]) : 1.0;
+        const double ratio =
+            converted.variance[i] > 0.0 ? std::sqrt(target.variance[i] / converted.variance[i]) : 1.0;
         const double r = std::clamp(std::isfinite(ratio) ? ratio : 1.0, 0.1, 10.0);
         filter.scale.push_back(r);
         filter.offset.push_back((1.0 - r) * converted.mean[i]);

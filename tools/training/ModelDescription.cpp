@@ -113,9 +113,10 @@ void appendNumber(std::string& out, double value)
 
 void appendTexts(std::string& out, const ModelTexts& texts, const std::string& indent)
 {
-    const std::pair<const char*, const std::string*> fields[] = {
-        {"title", &texts.title}, {"target", &texts.target}, {"narrator", &texts.narrator},
-        {"description", &texts.description}};
+    const std::pair<const char*, const std::string*> fields[] = {{"title", &texts.title},
+                                                                 {"target", &texts.target},
+                                                                 {"narrator", &texts.narrator},
+                                                                 {"description", &texts.description}};
     for (const auto& [key, value] : fields)
     {
         out += indent;

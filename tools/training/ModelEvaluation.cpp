@@ -41,8 +41,8 @@ ModelEvaluation evaluateModel(Pupack& package, const std::vector<RecordingPair>&
     if (pairs.empty())
         throw TrainingError("no recordings to evaluate");
     if (package.status() != 0)
-        throw TrainingError("the model package does not load (result " + std::to_string(package.status()) + ", " +
-                            resultCodeMeaning(package.status()) + ")");
+        throw TrainingError("the model package does not load (result " + std::to_string(package.status()) +
+                            ", " + resultCodeMeaning(package.status()) + ")");
     ModelEvaluation evaluation;
     evaluation.sampleRate = settings.sampleRate ? *settings.sampleRate
                                                 : (package.supportsSampleRate(16000.0) ? 16000.0 : 44100.0);
@@ -62,7 +62,8 @@ ModelEvaluation evaluateModel(Pupack& package, const std::vector<RecordingPair>&
         Vocaform facade;
         facade.setPupack(&package);
         if (facade.setSampleRate(evaluation.sampleRate) != 0)
-            throw TrainingError("the engine does not run at " + std::to_string(evaluation.sampleRate) + " Hz");
+            throw TrainingError("the engine does not run at " + std::to_string(evaluation.sampleRate) +
+                                " Hz");
         facade.setParameter(Vocaform::ParamGvCoefficient, settings.gvCoefficient);
         facade.setParameter(Vocaform::ParamNoiseGateEnabled, settings.gateEnabled);
         facade.setParameter(Vocaform::ParamNoiseGateTrigger, settings.gateTrigger);
@@ -74,8 +75,8 @@ ModelEvaluation evaluateModel(Pupack& package, const std::vector<RecordingPair>&
 
         Recording output;
         output.sampleRate = evaluation.sampleRate;
-        output.samples =
-            convertWithFacade(facade, resampleKeepingBandEdge(source.samples, source.sampleRate, evaluation.sampleRate));
+        output.samples = convertWithFacade(
+            facade, resampleKeepingBandEdge(source.samples, source.sampleRate, evaluation.sampleRate));
         if (converted)
             converted(pair, output);
 

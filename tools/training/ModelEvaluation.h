@@ -66,8 +66,8 @@ std::vector<double> convertWithFacade(Vocaform& facade, const std::vector<double
     source, and the F0. `converted` (when given) receives every converted recording at the engine
     rate. Raises TrainingError for unreadable recordings or a package the facade cannot prepare
     (with its result code). */
-ModelEvaluation evaluateModel(Pupack& package, const std::vector<RecordingPair>& pairs,
-                              const EvaluationSettings& settings,
-                              const std::function<void(const RecordingPair&, const Recording&)>& converted = {});
+ModelEvaluation
+evaluateModel(Pupack& package, const std::vector<RecordingPair>& pairs, const EvaluationSettings& settings,
+              const std::function<void(const RecordingPair&, const Recording&)>& converted = {});
 
 } // namespace training

@@ -31,8 +31,7 @@ namespace fs = std::filesystem;
 namespace
 {
 
-template <typename... Values>
-std::string format(const char* pattern, Values... values)
+template <typename... Values> std::string format(const char* pattern, Values... values)
 {
     char line[256];
     std::snprintf(line, sizeof line, pattern, values...);
@@ -44,7 +43,8 @@ bool endsWithWav(const std::string& name)
     if (name.size() < 4)
         return false;
     std::string ending = name.substr(name.size() - 4);
-    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     return ending == ".wav";
 }
 
@@ -120,7 +120,8 @@ PairedFrames pairFrames(const std::vector<Utterance>& sources, const std::vector
     for (std::size_t u = 0; u < sources.size(); ++u)
     {
         const FrameMatrix targetStatic = selectFrames(targets[u].features, targets[u].speech, 0, order);
-        const Alignment alignment = alignByDynamicTimeWarping(alignedSource[u], targetStatic, 0, order, warping);
+        const Alignment alignment =
+            alignByDynamicTimeWarping(alignedSource[u], targetStatic, 0, order, warping);
         distance += meanDistortionDb(alignedSource[u], targetStatic, alignment, 0, order) *
                     static_cast<double>(alignment.path.size());
         steps += alignment.path.size();
@@ -149,7 +150,8 @@ std::string rateName(double rate)
 
 } // namespace
 
-ModelMembers deriveMembers(const JointDensityGmm& joint, const GvPostFilter& postFilter, DeltaWindowLayout window)
+ModelMembers deriveMembers(const JointDensityGmm& joint, const GvPostFilter& postFilter,
+                           DeltaWindowLayout window)
 {
     ModelMembers members;
     members.classGmm = joint.toBytes();
@@ -245,7 +247,8 @@ std::vector<RecordingPair> pairRecordings(const std::vector<std::string>& source
 double pitchRatioFor(double sourceF0Hz, double targetF0Hz)
 {
     if (!(sourceF0Hz > 0.0) || !(targetF0Hz > 0.0))
-        throw TrainingError("no voiced speech found to estimate the pitch ratio; give the ratio as an option");
+        throw TrainingError(
+            "no voiced speech found to estimate the pitch ratio; give the ratio as an option");
     const double ratio = std::clamp(targetF0Hz / sourceF0Hz, 0.5, 2.0);
     if (std::fabs(ratio - 1.0) < 0.03)
         return 1.0;
@@ -281,13 +284,15 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
         targetAudio.push_back(loadAtRate(pair.target, config.sampleRate));
     }
     for (std::size_t u = 0; u < pairs.size(); ++u)
-        for (const auto& [path, samples] : {std::pair{&pairs[u].source, &sourceAudio[u]}, std::pair{&pairs[u].target, &targetAudio[u]}})
+        for (const auto& [path, samples] :
+             {std::pair{&pairs[u].source, &sourceAudio[u]}, std::pair{&pairs[u].target, &targetAudio[u]}})
             if (speechFrames(frameLevelsDb(*samples, static_cast<std::size_t>(config.frameLength()),
                                            static_cast<std::size_t>(config.blockSize)),
                              settings.silenceBelowLoudestDb)
                     .size() < minimumSpeechFrames)
                 throw TrainingError(*path + ": too little speech to train on");
-    say("read " + std::to_string(pairs.size()) + " recording pairs at " + rateName(config.sampleRate) + " Hz");
+    say("read " + std::to_string(pairs.size()) + " recording pairs at " + rateName(config.sampleRate) +
+        " Hz");
 
     std::vector<double> sourceF0, targetF0;
     for (std::size_t u = 0; u < pairs.size(); ++u)
@@ -299,8 +304,8 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
     }
     model.summary.sourceF0Hz = voicedMedian(sourceF0);
     model.summary.targetF0Hz = voicedMedian(targetF0);
-    model.summary.pitch = settings.pitch ? *settings.pitch
-                                         : pitchRatioFor(model.summary.sourceF0Hz, model.summary.targetF0Hz);
+    model.summary.pitch =
+        settings.pitch ? *settings.pitch : pitchRatioFor(model.summary.sourceF0Hz, model.summary.targetF0Hz);
     say(format("median F0: source %.1f Hz, target %.1f Hz; pitch ratio %.2f", model.summary.sourceF0Hz,
                model.summary.targetF0Hz, model.summary.pitch));
 
@@ -328,7 +333,10 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
         std::to_string(model.summary.targetSpeechFrames));
 
     const EmProgress emProgress = [&](const EmIteration& it)
-    { say(format("  EM %d classes, iteration %d: log-likelihood %.4f", it.classes, it.iteration, it.logLikelihood)); };
+    {
+        say(format("  EM %d classes, iteration %d: log-likelihood %.4f", it.classes, it.iteration,
+                   it.logLikelihood));
+    };
 
     JointDensityGmm joint;
     for (int round = 1; round <= settings.rounds; ++round)
@@ -339,15 +347,18 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
                 alignedSource[u] = selectFrames(sources[u].features, sources[u].speech, 0, order);
         else
         {
-            EnvelopeConverter converter(config, deriveMembers(joint, identityPostFilter(order), settings.deltaWindow));
+            EnvelopeConverter converter(
+                config, deriveMembers(joint, identityPostFilter(order), settings.deltaWindow));
             for (std::size_t u = 0; u < pairs.size(); ++u)
-                alignedSource[u] = selectFrames(converter.convert(sources[u].features).converted, sources[u].speech, 0, order);
+                alignedSource[u] = selectFrames(converter.convert(sources[u].features).converted,
+                                                sources[u].speech, 0, order);
         }
         // The speakers' own mel-cepstra can be far apart, so the first alignment may warp freely;
         // once the source is converted, a slope limit keeps pauses and plosives from absorbing
         // long stretches.
-        PairedFrames paired = pairFrames(sources, alignedSource, targets, order,
-                                         round == 1 ? WarpingSteps::unconstrained : WarpingSteps::slopeLimited);
+        PairedFrames paired =
+            pairFrames(sources, alignedSource, targets, order,
+                       round == 1 ? WarpingSteps::unconstrained : WarpingSteps::slopeLimited);
         model.summary.alignmentDistanceDb.push_back(paired.meanDistanceDb);
         if (paired.source.rows > settings.maxFrames)
         {
@@ -356,11 +367,11 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
             paired.target = selectFrames(paired.target, keep, 0, 2 * order);
         }
         model.summary.trainingFrames = paired.source.rows;
-        say(format("round %d/%d: %zu frame pairs, mean distance along the alignment %.2f dB", round, settings.rounds,
-                   paired.source.rows, paired.meanDistanceDb));
+        say(format("round %d/%d: %zu frame pairs, mean distance along the alignment %.2f dB", round,
+                   settings.rounds, paired.source.rows, paired.meanDistanceDb));
         joint = round == 1 ? trainJointDensityGmm(paired.source, paired.target, settings.gmm, emProgress)
-                           : refineJointDensityGmm(std::move(joint), paired.source, paired.target, settings.gmm,
-                                                   settings.gmm.finalIterations, emProgress);
+                           : refineJointDensityGmm(std::move(joint), paired.source, paired.target,
+                                                   settings.gmm, settings.gmm.finalIterations, emProgress);
         model.summary.logLikelihood = averageLogLikelihood(joint, paired.source, paired.target);
     }
 
@@ -368,16 +379,19 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
     // converted along the real-time path.
     std::vector<FrameMatrix> converted, target;
     {
-        EnvelopeConverter converter(config, deriveMembers(joint, identityPostFilter(order), settings.deltaWindow));
+        EnvelopeConverter converter(config,
+                                    deriveMembers(joint, identityPostFilter(order), settings.deltaWindow));
         for (std::size_t u = 0; u < pairs.size(); ++u)
         {
-            converted.push_back(selectFrames(converter.convert(sources[u].features).converted, sources[u].speech, 0, order));
+            converted.push_back(
+                selectFrames(converter.convert(sources[u].features).converted, sources[u].speech, 0, order));
             target.push_back(selectFrames(targets[u].features, targets[u].speech, 0, order));
         }
     }
     const GvPostFilter postFilter =
         derivePostFilter(measureGlobalVariance(target, 0, order), measureGlobalVariance(converted, 0, order));
-    say(format("global variance post-filter: scale %.2f .. %.2f", *std::min_element(postFilter.scale.begin(), postFilter.scale.end()),
+    say(format("global variance post-filter: scale %.2f .. %.2f",
+               *std::min_element(postFilter.scale.begin(), postFilter.scale.end()),
                *std::max_element(postFilter.scale.begin(), postFilter.scale.end())));
 
     model.joint = std::move(joint);
@@ -412,7 +426,8 @@ zo::PackageWriter packageWriter(const TrainedModel& model, ModelDescription desc
     add(rate + ".gvpf", model.members.postFilter);
     if (images.empty())
         for (const int size : {256, 512})
-            add("img" + std::to_string(size) + ".png", encodePng(drawPortrait(size, description.targetIdentifier)));
+            add("img" + std::to_string(size) + ".png",
+                encodePng(drawPortrait(size, description.targetIdentifier)));
     std::set<int> sizes;
     for (const auto& [size, png] : images)
     {

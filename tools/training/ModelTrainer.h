@@ -68,9 +68,9 @@ struct TrainingSummary
     double pitch = 1.0;      ///< pitch ratio the model applies
     std::size_t sourceSpeechFrames = 0;
     std::size_t targetSpeechFrames = 0;
-    std::size_t trainingFrames = 0;            ///< frame pairs of the last round
-    std::vector<double> alignmentDistanceDb;   ///< mean distortion along the alignment, per round
-    double logLikelihood = 0.0;                ///< per frame, of the final model
+    std::size_t trainingFrames = 0;          ///< frame pairs of the last round
+    std::vector<double> alignmentDistanceDb; ///< mean distortion along the alignment, per round
+    double logLikelihood = 0.0;              ///< per frame, of the final model
 };
 
 /** A trained model: the joint-density GMM and the members the engine loads. */
@@ -84,7 +84,8 @@ struct TrainedModel
 
 /** The engine's members for a joint model: the class GMM (the joint model itself), the intra
     and the difference GMM derived from it, the post-filter and the delta window. */
-ModelMembers deriveMembers(const JointDensityGmm& joint, const GvPostFilter& postFilter, DeltaWindowLayout window);
+ModelMembers deriveMembers(const JointDensityGmm& joint, const GvPostFilter& postFilter,
+                           DeltaWindowLayout window);
 
 /** A line of progress ("round 2/3: ...", EM iterations with their log-likelihood). */
 using ProgressLog = std::function<void(const std::string&)>;

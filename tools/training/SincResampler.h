@@ -47,7 +47,8 @@ private:
     double cutoff;     // fc, cycles per input sample
     double halfLength; // T, input samples
     static constexpr int tableResolution = 512;
-    std::vector<double> table; // sinc x window at u = k / resolution zero crossings, k = 0..Z x resolution + 1
+    std::vector<double>
+        table; // sinc x window at u = k / resolution zero crossings, k = 0..Z x resolution + 1
 };
 
 /** Converts samples from one rate to another (both in Hz, integers) with the default

@@ -20,8 +20,9 @@ double decibelLevel(double energy, std::size_t frameLength)
 
 SpeechAnalyser::SpeechAnalyser(const EngineConfiguration& configuration)
     : config(configuration),
-      analysis(std::make_unique<FEAT_CLASS>(configuration.fftMin, configuration.order, configuration.sampleRate,
-                                            configuration.frameMs, configuration.shiftMs, configuration.alpha))
+      analysis(std::make_unique<FEAT_CLASS>(configuration.fftMin, configuration.order,
+                                            configuration.sampleRate, configuration.frameMs,
+                                            configuration.shiftMs, configuration.alpha))
 {
 }
 
@@ -62,7 +63,8 @@ AnalysedSpeech SpeechAnalyser::analyse(const std::vector<double>& samples)
     return result;
 }
 
-std::vector<double> frameLevelsDb(const std::vector<double>& samples, std::size_t frameLength, std::size_t shift)
+std::vector<double> frameLevelsDb(const std::vector<double>& samples, std::size_t frameLength,
+                                  std::size_t shift)
 {
     const std::size_t frames = shift == 0 ? 0 : (samples.size() + shift - 1) / shift;
     std::vector<double> levels(frames);
@@ -98,7 +100,8 @@ std::vector<std::size_t> speechFrames(const std::vector<double>& levelDb, double
     if (levelDb.empty())
         return indices;
     std::vector<double> sorted = levelDb;
-    const std::size_t at = std::min(sorted.size() - 1, static_cast<std::size_t>(0.98 * static_cast<double>(sorted.size())));
+    const std::size_t at =
+        std::min(sorted.size() - 1, static_cast<std::size_t>(0.98 * static_cast<double>(sorted.size())));
     std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(at), sorted.end());
     const double threshold = sorted[at] - belowLoudestDb;
     for (std::size_t j = 0; j < levelDb.size(); ++j)
@@ -107,12 +110,13 @@ std::vector<std::size_t> speechFrames(const std::vector<double>& levelDb, double
     return indices;
 }
 
-FrameMatrix selectFrames(const FrameMatrix& m, const std::vector<std::size_t>& indices, std::size_t firstColumn,
-                         std::size_t columnCount)
+FrameMatrix selectFrames(const FrameMatrix& m, const std::vector<std::size_t>& indices,
+                         std::size_t firstColumn, std::size_t columnCount)
 {
     FrameMatrix selected(indices.size(), columnCount);
     for (std::size_t r = 0; r < indices.size(); ++r)
-        std::copy(m.row(indices[r]) + firstColumn, m.row(indices[r]) + firstColumn + columnCount, selected.row(r));
+        std::copy(m.row(indices[r]) + firstColumn, m.row(indices[r]) + firstColumn + columnCount,
+                  selected.row(r));
     return selected;
 }
 

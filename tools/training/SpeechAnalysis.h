@@ -54,14 +54,15 @@ FrameMatrix dynamicFeatures(const FrameMatrix& cepstra);
 /** Level in dB (10 log10 of the mean square, -200 for silence) of each frame as the analysis
     frames a recording: frame j holds the frameLength samples that end with sample (j + 1) x shift,
     zeros outside the recording. */
-std::vector<double> frameLevelsDb(const std::vector<double>& samples, std::size_t frameLength, std::size_t shift);
+std::vector<double> frameLevelsDb(const std::vector<double>& samples, std::size_t frameLength,
+                                  std::size_t shift);
 
 /** Indices of the frames that hold speech: those whose level is at most `belowLoudestDb` below
     the level that only 2 % of the frames exceed. */
 std::vector<std::size_t> speechFrames(const std::vector<double>& levelDb, double belowLoudestDb = 35.0);
 
 /** The rows `indices` of m, columns firstColumn .. firstColumn + columnCount - 1. */
-FrameMatrix selectFrames(const FrameMatrix& m, const std::vector<std::size_t>& indices, std::size_t firstColumn,
-                         std::size_t columnCount);
+FrameMatrix selectFrames(const FrameMatrix& m, const std::vector<std::size_t>& indices,
+                         std::size_t firstColumn, std::size_t columnCount);
 
 } // namespace training

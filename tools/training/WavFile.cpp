@@ -52,8 +52,8 @@ double decodeSample(const unsigned char* p, std::uint16_t format, int bits)
             std::memcpy(&f, &u, sizeof f);
             return f;
         }
-        const std::uint64_t u = static_cast<std::uint64_t>(little32(p)) |
-                                static_cast<std::uint64_t>(little32(p + 4)) << 32;
+        const std::uint64_t u =
+            static_cast<std::uint64_t>(little32(p)) | static_cast<std::uint64_t>(little32(p + 4)) << 32;
         double d;
         std::memcpy(&d, &u, sizeof d);
         return d;
@@ -83,7 +83,8 @@ Recording readWavFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         fail(path, "cannot open the file");
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                           std::istreambuf_iterator<char>());
     if (in.bad())
         fail(path, "cannot read the file");
     if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
@@ -135,8 +136,8 @@ Recording readWavFile(const std::string& path)
     const bool pcm = format == formatPcm && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
     const bool floating = format == formatFloat && (bits == 32 || bits == 64);
     if (!pcm && !floating)
-        fail(path, "unsupported sample format (format " + std::to_string(format) + ", " + std::to_string(bits) +
-                       " bits); use PCM of 8 to 32 bits or floating point");
+        fail(path, "unsupported sample format (format " + std::to_string(format) + ", " +
+                       std::to_string(bits) + " bits); use PCM of 8 to 32 bits or floating point");
     if (channels < 1)
         fail(path, "the file declares no channels");
     if (!(rate >= 1000.0 && rate <= 768000.0))
@@ -151,7 +152,8 @@ Recording readWavFile(const std::string& path)
     {
         double sum = 0.0;
         for (int c = 0; c < channels; ++c)
-            sum += decodeSample(data + f * frameBytes + static_cast<std::size_t>(c) * (bits / 8), format, bits);
+            sum +=
+                decodeSample(data + f * frameBytes + static_cast<std::size_t>(c) * (bits / 8), format, bits);
         recording.samples[f] = sum / channels;
     }
     for (const double s : recording.samples)
