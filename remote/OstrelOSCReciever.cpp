@@ -12,7 +12,6 @@ namespace
 {
 constexpr const char* settingsTag = "OSCSETUP";
 constexpr const char* portAttribute = "PortNumber";
-constexpr int threadStopTimeoutMs = 10000;
 } // namespace
 
 const std::array<OstrelOSCReciever::Address, 11>& OstrelOSCReciever::getAddressTable()

@@ -67,7 +67,7 @@ public:
         receiver disconnected. Port 0 binds a port chosen by the system. True when connected. */
     bool connect();
 
-    /** Stops receiving (the receiving thread is given up to 10000 ms) and closes the socket. */
+    /** Stops receiving (JUCE gives its receiving thread up to 10000 ms to stop) and closes the socket. */
     void disconnect();
 
     int getPort() const noexcept { return port; }
