@@ -171,7 +171,8 @@ int runConvert(int argc, char** argv)
     std::unique_ptr<juce::AudioFormatReader> reader(
         wav.createReaderFor(input.createInputStream().release(), true));
     if (reader == nullptr)
-        return failure(command, arguments.positional[0] + " is not a WAV file it can read");
+        return failure(command, arguments.positional[0] +
+                                    " is not a WAV file of 8-, 16-, 24- or 32-bit samples it can read");
     const int bits = static_cast<int>(reader->bitsPerSample);
     if (!wav.getPossibleBitDepths().contains(bits) || reader->sampleRate <= 0.0 || reader->numChannels < 1)
         return failure(command, arguments.positional[0] + " has a sample format it cannot write back (" +
