@@ -53,6 +53,11 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(TAVILO_CURL REQUIRED IMPORTED_TARGET libcurl)
 target_link_libraries(tavilo_juce PUBLIC PkgConfig::TAVILO_CURL)
 
+# Debian's JUCE leaves out its bundled image and compression libraries; the system ones stand in.
+# Linked only (JUCE includes their headers itself), so no compile flags change.
+pkg_check_modules(TAVILO_JUCE_SYSTEM_LIBS REQUIRED libpng libjpeg zlib)
+target_link_libraries(tavilo_juce INTERFACE ${TAVILO_JUCE_SYSTEM_LIBS_LINK_LIBRARIES})
+
 set_target_properties(tavilo_juce PROPERTIES
     POSITION_INDEPENDENT_CODE TRUE
     VISIBILITY_INLINES_HIDDEN TRUE
