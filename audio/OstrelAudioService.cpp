@@ -92,6 +92,13 @@ OstrelAudioService::OstrelAudioService()
     applyProcessorSettings();
     store->addListener(this);
     rebuildGraph();
+
+    // The device was opened above and the chain built for it. The device messages are raised now
+    // (a manager that opened nothing sends no change message), and a later message that reports
+    // the same setup does not rebuild the chain again.
+    lastSetup = deviceManager.getAudioDeviceSetup();
+    updateMessage(ErrorMessageManager::noOutputDevice, lastSetup.outputDeviceName.isEmpty());
+    updateMessage(ErrorMessageManager::noInputDevice, lastSetup.inputDeviceName.isEmpty());
 }
 
 OstrelAudioService::~OstrelAudioService()

@@ -264,9 +264,17 @@ bool JackTestClient::waitCycles(int count, int timeoutMs) const
     {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        idle();
     }
     return true;
+}
+
+void JackTestClient::idle() const
+{
+    if (idleFunction)
+        idleFunction();
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 void JackTestClient::installSignals(const std::vector<std::vector<float>>& signals, bool loop)
@@ -297,7 +305,7 @@ bool JackTestClient::playAndRecord(const std::vector<std::vector<float>>& signal
     {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        idle();
     }
     recordingXruns = xrunCount.load() - xrunsBefore;
     return true;
@@ -334,7 +342,7 @@ bool JackTestClient::record(int numFrames, int timeoutMs)
     {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        idle();
     }
     recordingXruns = xrunCount.load() - xrunsBefore;
     return true;

@@ -113,11 +113,17 @@ public:
     /** Waits until the process callback has run `count` more cycles (false after `timeoutMs`). */
     bool waitCycles(int count, int timeoutMs = 5000) const;
 
+    /** Called repeatedly while this client waits for its recording or for cycles, instead of
+        sleeping: a test on JUCE's message thread passes a function that runs the message loop for a
+        few milliseconds, so that asynchronous work goes on while it waits. */
+    void setIdleFunction(std::function<void()> function) { idleFunction = std::move(function); }
+
 private:
     static int processCallback(jack_nframes_t frames, void* self);
     static int xrunCallback(void* self);
     void process(jack_nframes_t frames);
     void installSignals(const std::vector<std::vector<float>>& signals, bool loop);
+    void idle() const;
 
     std::string name;
     jack_client_t* client = nullptr;
@@ -135,6 +141,7 @@ private:
     std::atomic<int> xrunCount{0};
     std::atomic<long long> cycleCount{0};
     int recordingXruns = 0;
+    std::function<void()> idleFunction;
 };
 
 /** Runs `attempt` until one run had no xrun, at most `tries` times; returns whether a run was
