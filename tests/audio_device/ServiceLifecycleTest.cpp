@@ -1,0 +1,246 @@
+#include "ServiceOnJack.h"
+
+#include "app/ErrorMessageManager.h"
+#include "processors/MixerProcessor.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
+using tessel::ErrorMessageManager;
+
+namespace
+{
+struct WavFile
+{
+    double sampleRate = 0;
+    int channels = 0;
+    int bits = 0;
+    std::vector<float> left, right;
+};
+
+WavFile readWav(const juce::File& file)
+{
+    WavFile wav;
+    juce::WavAudioFormat format;
+    std::unique_ptr<juce::AudioFormatReader> reader(format.createReaderFor(new juce::FileInputStream(file), true));
+    if (reader == nullptr)
+        return wav;
+    wav.sampleRate = reader->sampleRate;
+    wav.channels = static_cast<int>(reader->numChannels);
+    wav.bits = static_cast<int>(reader->bitsPerSample);
+    juce::AudioBuffer<float> samples(wav.channels, static_cast<int>(reader->lengthInSamples));
+    reader->read(&samples, 0, samples.getNumSamples(), 0, true, true);
+    wav.left.assign(samples.getReadPointer(0), samples.getReadPointer(0) + samples.getNumSamples());
+    if (wav.channels > 1)
+        wav.right.assign(samples.getReadPointer(1), samples.getReadPointer(1) + samples.getNumSamples());
+    return wav;
+}
+
+/** RMS of consecutive 50-ms windows (whole cycles of the voice tone). */
+std::vector<double> envelope(const std::vector<float>& signal)
+{
+    const size_t window = 2205;
+    std::vector<double> windows;
+    for (size_t start = 0; start + window <= signal.size(); start += window)
+    {
+        double sum = 0;
+        for (size_t i = start; i < start + window; ++i)
+            sum += static_cast<double>(signal[i]) * signal[i];
+        windows.push_back(std::sqrt(sum / window));
+    }
+    return windows;
+}
+} // namespace
+
+class ServiceLifecycle : public ServiceOnJack
+{
+protected:
+    /** Plays the voice tone and records 2 s of output while `action` runs on the message thread;
+        returns the left output's envelope. */
+    std::vector<double> envelopeAround(const std::function<void()>& action)
+    {
+        client->startPlaying({sine(voiceHz, voiceAmplitude)});
+        testing_support::runMessageLoop(300);
+        std::vector<double> result;
+        const bool clean = testing_support::runWithoutXruns(
+            [&]
+            {
+                // The reset starts 0.3 s into the recording, on the message thread, which the
+                // client keeps running while it waits.
+                juce::Timer::callAfterDelay(300, action);
+                EXPECT_TRUE(client->record(2 * sampleRate));
+                result = envelope(client->recorded(0));
+                return client->xrunsDuringRecording();
+            });
+        if (!clean)
+            ADD_FAILURE() << "every attempt had an xrun";
+        return result;
+    }
+
+    static void expectFadeOutAndIn(const std::vector<double>& windows)
+    {
+        ASSERT_FALSE(windows.empty());
+        const double normal = windows.front();
+        ASSERT_NEAR(normal, voiceAmplitude / std::sqrt(2.0), 0.01);
+        const auto quietest = std::min_element(windows.begin(), windows.end());
+        EXPECT_LT(*quietest, 1e-4) << "the output fades to silence";
+        EXPECT_NEAR(windows.back(), normal, normal * 0.05) << "and back to the full level";
+        // Not a cut: the level falls through intermediate values on the way down.
+        const bool gradual = std::any_of(windows.begin(), quietest,
+                                         [&](double w) { return w < normal * 0.5 && w > normal * 0.01; });
+        EXPECT_TRUE(gradual);
+    }
+};
+
+TEST_F(ServiceLifecycle, SoftResetFadesOutRebuildsAndFadesInWithTheSameSettings)
+{
+    setParameter(service->getMixerNode(), 1, 0.5f);
+    setParameter(service->getDuckingNode(), 0, 0.5f);
+    service->gatherProcessorSettings();
+    const auto before = service->getProcessorSettings();
+    auto* model = service->getModel();
+    auto* oldMixer = service->getMixer();
+
+    const auto windows = envelopeAround([&] { service->softReset(); });
+    expectFadeOutAndIn(windows);
+    EXPECT_FALSE(service->getPlayer().isFading());
+    EXPECT_NE(service->getMixer(), oldMixer) << "the chain was rebuilt";
+    service->gatherProcessorSettings();
+    EXPECT_EQ(service->getProcessorSettings(), before);
+    EXPECT_EQ(service->getModel(), model);
+}
+
+TEST_F(ServiceLifecycle, HardResetReopensTheSameDevice)
+{
+    service->gatherProcessorSettings();
+    const auto before = service->getProcessorSettings();
+    const auto setupBefore = service->getDeviceManager().getAudioDeviceSetup();
+
+    const auto windows = envelopeAround([&] { service->hardReset(); });
+    expectFadeOutAndIn(windows);
+
+    const auto setup = service->getDeviceManager().getAudioDeviceSetup();
+    EXPECT_EQ(setup.inputDeviceName, setupBefore.inputDeviceName);
+    EXPECT_EQ(setup.outputDeviceName, setupBefore.outputDeviceName);
+    EXPECT_EQ(setup.sampleRate, setupBefore.sampleRate);
+    EXPECT_EQ(setup.bufferSize, setupBefore.bufferSize);
+    service->gatherProcessorSettings();
+    EXPECT_EQ(service->getProcessorSettings(), before);
+}
+
+TEST_F(ServiceLifecycle, BufferSizeChangeRebuildsWithTheSameSettings)
+{
+    setParameter(service->getMixerNode(), 2, 0.5f);
+    service->gatherProcessorSettings();
+    const auto before = service->getProcessorSettings();
+    int rebuilds = 0, deviceChanges = 0;
+    service->onGraphRebuilt = [&] { ++rebuilds; };
+    service->onDeviceChanged = [&] { ++deviceChanges; };
+
+    // The same setup again: no rebuild, but the change is handled.
+    auto& manager = service->getDeviceManager();
+    manager.sendChangeMessage();
+    testing_support::runMessageLoop(100);
+    EXPECT_EQ(rebuilds, 0);
+    EXPECT_EQ(deviceChanges, 1);
+
+    // The server's period changes and the device is opened with it.
+    ASSERT_TRUE(client->setBufferSize(512));
+    auto setup = manager.getAudioDeviceSetup();
+    setup.bufferSize = 512;
+    EXPECT_EQ(manager.setAudioDeviceSetup(setup, true), juce::String());
+    testing_support::runMessageLoop(300);
+    EXPECT_EQ(manager.getAudioDeviceSetup().bufferSize, 512);
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_EQ(service->getPlayer().getBlockSize(), 512);
+    service->gatherProcessorSettings();
+    EXPECT_EQ(service->getProcessorSettings(), before);
+
+    client->startPlaying(tones());
+    recordClean(sampleRate);
+    EXPECT_NEAR(amplitudeAt(client->recorded(0), voiceHz), voiceAmplitude * 0.5, 0.01);
+}
+
+TEST_F(ServiceLifecycle, RecordingDuringPlaybackGivesCompleteFiles)
+{
+    client->startPlaying(tones());
+    testing_support::runMessageLoop(200);
+    int stateChanges = 0;
+    service->onStateChanged = [&] { ++stateChanges; };
+    auto* messages = ErrorMessageManager::getInstance();
+
+    const auto folder = service->getRecordingDirectory();
+    const auto name = tessel::OstrelAudioService::recordingFileNameFor(juce::Time::getCurrentTime());
+    service->toggleRecording();
+    ASSERT_TRUE(service->isRecording());
+    EXPECT_TRUE(messages->isMessageRaised(ErrorMessageManager::recording));
+    client->waitCycles(sampleRate / periodSize); // about one second
+    service->toggleRecording();
+    EXPECT_FALSE(service->isRecording());
+    EXPECT_FALSE(messages->isMessageRaised(ErrorMessageManager::recording));
+    EXPECT_EQ(stateChanges, 2);
+
+    const auto first = readWav(folder.getChildFile(name));
+    EXPECT_EQ(first.sampleRate, 44100.0);
+    EXPECT_EQ(first.channels, 2);
+    EXPECT_EQ(first.bits, 16);
+    EXPECT_GT(first.left.size(), 40000u);
+    EXPECT_LT(first.left.size(), 60000u);
+    EXPECT_NEAR(amplitudeAt(first.left, voiceHz, 22050), voiceAmplitude, 0.01);
+    EXPECT_NEAR(amplitudeAt(first.right, auxRightHz, 22050), auxAmplitude, 0.01);
+
+    // A second recording of the day never replaces the first; a rebuild ends it with a whole
+    // file and clears the message.
+    service->toggleRecording();
+    client->waitCycles(40);
+    service->rebuildGraph();
+    EXPECT_FALSE(service->isRecording());
+    EXPECT_FALSE(messages->isMessageRaised(ErrorMessageManager::recording));
+    EXPECT_EQ(stateChanges, 4);
+    const auto second = readWav(folder.getChildFile(name.replace(".wav", "(2).wav")));
+    EXPECT_EQ(second.channels, 2);
+    EXPECT_GT(second.left.size(), 5000u);
+    EXPECT_EQ(readWav(folder.getChildFile(name)).left.size(), first.left.size());
+}
+
+TEST_F(ServiceLifecycle, AudioLoggingWritesTheInputAndTheOutput)
+{
+    client->startPlaying(tones());
+    testing_support::runMessageLoop(200);
+    const auto folder = settings->getFolder().getChildFile("AudioLog");
+
+    service->toggleAudioLogging();
+    ASSERT_TRUE(service->isAudioLogging());
+    client->waitCycles(sampleRate / periodSize);
+    service->toggleAudioLogging();
+    EXPECT_FALSE(service->isAudioLogging());
+    // Started again at once, within the same second as a rule: a second pair beside the first.
+    service->toggleAudioLogging();
+    service->toggleAudioLogging();
+
+    const auto inputs = folder.findChildFiles(juce::File::findFiles, false, "Tavilo_Input_*.wav");
+    const auto outputs = folder.findChildFiles(juce::File::findFiles, false, "Tavilo_Output_*.wav");
+    ASSERT_EQ(inputs.size(), 2);
+    ASSERT_EQ(outputs.size(), 2);
+
+    juce::File input, output;
+    for (const auto& f : inputs)
+        if (!f.getFileName().contains("("))
+            input = f;
+    for (const auto& f : outputs)
+        if (!f.getFileName().contains("("))
+            output = f;
+    ASSERT_TRUE(input.existsAsFile());
+    EXPECT_EQ(input.getFileNameWithoutExtension().length(), juce::String("Tavilo_Input_").length() + 14);
+
+    // The input log mixes the device inputs down to two channels (even ones left, odd ones right);
+    // the output log holds what the device played.
+    const auto in = readWav(input);
+    EXPECT_EQ(in.sampleRate, 44100.0);
+    EXPECT_NEAR(amplitudeAt(in.left, voiceHz, 22050), voiceAmplitude, 0.01);
+    EXPECT_NEAR(amplitudeAt(in.left, auxRightHz, 22050), auxAmplitude, 0.01);
+    EXPECT_NEAR(amplitudeAt(in.right, auxLeftHz, 22050), auxAmplitude, 0.01);
+    const auto out = readWav(output);
+    EXPECT_NEAR(amplitudeAt(out.left, voiceHz, 22050), voiceAmplitude, 0.01);
+    EXPECT_NEAR(amplitudeAt(out.left, auxLeftHz, 22050), auxAmplitude, 0.01);
+    EXPECT_LT(amplitudeAt(out.left, auxRightHz, 22050), 0.002);
+}
