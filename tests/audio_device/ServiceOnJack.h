@@ -99,6 +99,11 @@ protected:
     static double amplitudeAt(const std::vector<float>& signal, double hz, int length = sampleRate / 2)
     {
         const int start = static_cast<int>(signal.size()) - length;
+        if (start < 0)
+        {
+            ADD_FAILURE() << "a signal of " << signal.size() << " samples is too short to measure";
+            return -1.0;
+        }
         double s = 0.0, c = 0.0;
         for (int i = 0; i < length; ++i)
         {
