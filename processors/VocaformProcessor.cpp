@@ -9,20 +9,12 @@ namespace tessel
 
 namespace
 {
-/** The one lock of every facade call in the process (see the class comment). */
-juce::CriticalSection& engineLock()
-{
-    static juce::CriticalSection lock;
-    return lock;
-}
-
 constexpr double modelRateLow = 16000.0;
 constexpr double modelRateHigh = 44100.0;
 } // namespace
 
 VocaformProcessor::VocaformProcessor()
     : facade(std::make_unique<Vocaform>()),
-      lock(engineLock()),
       noiseGateOnOff(new juce::AudioParameterBool("NoiseGateOnOff", "Noise Gate Enable", true)),
       noiseGateLevel(new juce::AudioParameterFloat("NoiseGateLevel", "Noise Gate Level", 0.0f, 1.0f, 0.0f)),
       gvCoefficient(new juce::AudioParameterFloat("GVCoefficient", "GV coefficient", 0.0f, 1.0f, 1.0f)),
@@ -36,8 +28,6 @@ VocaformProcessor::VocaformProcessor()
 
 VocaformProcessor::~VocaformProcessor()
 {
-    // The facade's destructor releases buffers that every facade shares: not while another
-    // conversion processor is converting.
     const juce::ScopedLock sl(lock);
     facade.reset();
 }
@@ -112,7 +102,7 @@ void VocaformProcessor::prepareToPlay(double sampleRate, int maximumExpectedSamp
 
 void VocaformProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
-    // A model swap or another processor's facade holds the lock: this block passes unconverted
+    // A model swap holds the lock while it builds the engine: this block passes unconverted
     // instead of holding up the device.
     const juce::ScopedTryLock sl(lock);
     if (!sl.isLocked() || deviceRate <= 0.0 || conversionRate <= 0.0 || blockSize <= 0
@@ -140,6 +130,7 @@ void VocaformProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::Mid
         for (int i = 0; i < m; ++i)
             converted[i] = down[i];
         facade->process(converted, m);
+        lastEngineBlockSamples = m;
 
         float* work = floatWork.getWritePointer(0);
         for (int i = 0; i < m; ++i)
@@ -204,4 +195,13 @@ double VocaformProcessor::getConversionRate() const
     return conversionRate;
 }
 
+} // namespace tessel
+
+namespace tessel
+{
+std::int64_t VocaformProcessor::getEngineLatencySamples() const
+{
+    const juce::ScopedLock sl(lock);
+    return facade->latencySamples();
+}
 } // namespace tessel

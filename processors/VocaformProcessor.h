@@ -3,6 +3,8 @@
 #include "engine/Vocaform.h"
 #include "processors/ProcessorBase.h"
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
 class Pupack;
@@ -28,14 +30,13 @@ namespace tessel
     block and of every preparation, and only when they differ; the two switches take effect at the
     facade's next preparation, the level and the coefficient at once.
 
-    Threads: `processBlock` runs on the audio thread, everything else on the message thread. All
-    conversion processors share one lock around every facade call, because the engine's analysis
-    buffers are shared by the whole process: at most one facade prepares, processes or is
-    destroyed at any moment. A model swap holds that lock from the new package to the prepared
-    engine, so the audio thread never sees a half-built engine; the audio thread does not wait for
-    it: a block that finds the lock taken passes unconverted. A model that the facade cannot use
-    leaves the voice passing unconverted. Buffers are sized in `prepareToPlay`; processing does not
-    allocate. */
+    Threads: `processBlock` runs on the audio thread, everything else on the message thread. A
+    recursive lock serialises every facade call and every use of the work buffers. A model swap
+    holds it from the new package to the prepared engine, so the audio thread never sees a
+    half-built engine; the audio thread does not wait for it: a block that finds the lock taken
+    passes unconverted (a swap builds the engine, which takes far longer than a block). A model
+    that the facade cannot use leaves the voice passing unconverted. Buffers are sized in
+    `prepareToPlay`; processing does not allocate. */
 class VocaformProcessor : public ProcessorBase
 {
 public:
@@ -67,6 +68,13 @@ public:
     /** The rate (Hz) the facade runs at: 16000 or 44100, 0 before the first model swap. */
     double getConversionRate() const;
 
+    /** Samples the last converted block handed to the facade (0 before the first one). */
+    int getLastEngineBlockSamples() const noexcept { return lastEngineBlockSamples.load(); }
+
+    /** The facade's delay of the voice in samples at the conversion rate, for the prepared
+        engine (0 when it converts nothing). */
+    std::int64_t getEngineLatencySamples() const;
+
     /** Samples handed to the facade for a block of `numSamples` at `deviceRate` (Hz):
         trunc(numSamples * conversionRate / deviceRate). */
     static int conversionSamplesFor(int numSamples, double deviceRate, double conversionRate) noexcept;
@@ -86,7 +94,7 @@ private:
 
     std::unique_ptr<Vocaform> facade;
     Pupack* currentModel = nullptr;
-    juce::CriticalSection& lock;
+    juce::CriticalSection lock;
     double deviceRate = 0.0;
     int blockSize = 0;
     double conversionRate = 0.0;
@@ -96,6 +104,8 @@ private:
     juce::AudioBuffer<float> upBuffer;
     juce::AudioBuffer<double> doubleWork;
     juce::AudioBuffer<float> floatWork;
+
+    std::atomic<int> lastEngineBlockSamples{0};
 
     juce::AudioParameterBool* noiseGateOnOff;
     juce::AudioParameterFloat* noiseGateLevel;

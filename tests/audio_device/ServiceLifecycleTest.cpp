@@ -2,6 +2,7 @@
 
 #include "app/ErrorMessageManager.h"
 #include "processors/MixerProcessor.h"
+#include "processors/ReverbProcessor.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -239,7 +240,9 @@ TEST_F(ServiceLifecycle, AudioLoggingWritesTheInputAndTheOutput)
     for (const auto& f : inputs)
     {
         if (f != input && f.getFileName().contains("("))
+        {
             EXPECT_EQ(f.getFileName(), input.getFileName().replace(".wav", "(2).wav"));
+        }
     }
 
     // The input log mixes the device inputs down to two channels (even ones left, odd ones right);
@@ -253,4 +256,43 @@ TEST_F(ServiceLifecycle, AudioLoggingWritesTheInputAndTheOutput)
     EXPECT_NEAR(amplitudeAt(out.left, voiceHz, 22050), voiceAmplitude, 0.01);
     EXPECT_NEAR(amplitudeAt(out.left, auxLeftHz, 22050), auxAmplitude, 0.01);
     EXPECT_LT(amplitudeAt(out.left, auxRightHz, 22050), 0.002);
+}
+
+TEST_F(ServiceLifecycle, DeviceMessagesAndSettingsTreesAcrossARestart)
+{
+    auto& manager = service->getDeviceManager();
+    auto* messages = ErrorMessageManager::getInstance();
+    EXPECT_FALSE(messages->isMessageRaised(ErrorMessageManager::noOutputDevice));
+    EXPECT_FALSE(messages->isMessageRaised(ErrorMessageManager::noInputDevice));
+
+    // No output device: the message is raised; the device back: cleared.
+    auto setup = manager.getAudioDeviceSetup();
+    const auto withOutput = setup;
+    setup.outputDeviceName = {};
+    manager.setAudioDeviceSetup(setup, true);
+    testing_support::runMessageLoop(200);
+    EXPECT_TRUE(messages->isMessageRaised(ErrorMessageManager::noOutputDevice));
+    manager.setAudioDeviceSetup(withOutput, true);
+    testing_support::runMessageLoop(200);
+    EXPECT_FALSE(messages->isMessageRaised(ErrorMessageManager::noOutputDevice));
+
+    // Everything the service keeps is written to the file and read back by the next start.
+    setParameter(service->getMixerNode(), 1, 0.25f);
+    service->getReverb()->setCurrentProgram(3);
+    service->setRouting({0, 2, 1, 1});
+    service->rebuildGraph();
+    service.reset();
+    settings->saveAndReload();
+    auto& store = settings->store();
+    const auto* device = store.getXml(tessel::PropertiesFileManager::audioDeviceSetupKey);
+    ASSERT_NE(device, nullptr) << "a device ran, so its state is stored";
+    EXPECT_EQ(device->getStringAttribute("deviceType"), "JACK");
+
+    service = std::make_unique<tessel::OstrelAudioService>();
+    testing_support::runMessageLoop(200);
+    EXPECT_EQ(service->getDeviceManager().getAudioDeviceSetup().inputDeviceName, juce::String(client->getName()));
+    EXPECT_EQ(service->getRouting(), (tessel::RoutingOrders{0, 2, 1, 1}));
+    EXPECT_NEAR(service->getMixerNode()->getProcessor()->getParameters()[1]->getValue(), 0.25f, 1e-6f);
+    EXPECT_EQ(service->getReverb()->getCurrentProgram(), 3);
+    EXPECT_TRUE(service->isConversionBypassed());
 }
