@@ -8,6 +8,7 @@
 // 16000 Hz and 44100 Hz.
 
 #include "audio/OstrelAudioService.h"
+#include "models/TestPackage.h"
 #include "package/Pupack.h"
 #include "support/ScopedSettingsStore.h"
 
@@ -104,6 +105,7 @@ void runChain(benchmark::State& state, bool bypassed, std::unique_ptr<Pupack> mo
     state.counters["core_share"] = benchmark::Counter(static_cast<double>(state.iterations()),
                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     player.audioDeviceStopped();
+    service.setModel(nullptr);
 }
 } // namespace
 
@@ -118,3 +120,26 @@ static void ChainWithoutModel(benchmark::State& state)
     runChain(state, false, nullptr);
 }
 BENCHMARK(ChainWithoutModel)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+namespace
+{
+std::unique_ptr<Pupack> modelAt(double modelRate)
+{
+    test_models::TestPackageOptions options;
+    options.rates = {modelRate};
+    const auto bytes = test_models::testPackageBytes(options);
+    return std::make_unique<Pupack>(bytes.data(), bytes.size());
+}
+} // namespace
+
+static void ChainWith16000HzModel(benchmark::State& state)
+{
+    runChain(state, false, modelAt(16000.0));
+}
+BENCHMARK(ChainWith16000HzModel)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+static void ChainWith44100HzModel(benchmark::State& state)
+{
+    runChain(state, false, modelAt(44100.0));
+}
+BENCHMARK(ChainWith44100HzModel)->Unit(benchmark::kMillisecond)->UseRealTime();

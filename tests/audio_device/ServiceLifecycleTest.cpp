@@ -3,6 +3,8 @@
 #include "app/ErrorMessageManager.h"
 #include "processors/MixerProcessor.h"
 #include "processors/ReverbProcessor.h"
+#include "models/TestPackage.h"
+#include "package/Pupack.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -55,6 +57,25 @@ std::vector<double> envelope(const std::vector<float>& signal)
 class ServiceLifecycle : public ServiceOnJack
 {
 protected:
+    /** Hands a valid 44100-Hz test model to the service (the conversion stays bypassed). */
+    Pupack* installModel()
+    {
+        const auto bytes = test_models::testPackageBytes();
+        model = std::make_unique<Pupack>(bytes.data(), bytes.size());
+        service->setModel(model.get());
+        return model.get();
+    }
+
+    void TearDown() override
+    {
+        if (service != nullptr)
+            service->setModel(nullptr);
+        ServiceOnJack::TearDown();
+        model.reset();
+    }
+
+    std::unique_ptr<Pupack> model;
+
     /** Plays the voice tone and records 2 s of output while `action` runs on the message thread;
         returns the left output's envelope. */
     std::vector<double> envelopeAround(const std::function<void()>& action)
@@ -98,7 +119,7 @@ TEST_F(ServiceLifecycle, SoftResetFadesOutRebuildsAndFadesInWithTheSameSettings)
     setParameter(service->getDuckingNode(), 0, 0.5f);
     service->gatherProcessorSettings();
     const auto before = service->getProcessorSettings();
-    auto* model = service->getModel();
+    auto* const chosen = installModel();
     auto* oldMixer = service->getMixer();
 
     const auto windows = envelopeAround([&] { service->softReset(); });
@@ -107,11 +128,12 @@ TEST_F(ServiceLifecycle, SoftResetFadesOutRebuildsAndFadesInWithTheSameSettings)
     EXPECT_NE(service->getMixer(), oldMixer) << "the chain was rebuilt";
     service->gatherProcessorSettings();
     EXPECT_EQ(service->getProcessorSettings(), before);
-    EXPECT_EQ(service->getModel(), model);
+    EXPECT_EQ(service->getModel(), chosen);
 }
 
 TEST_F(ServiceLifecycle, HardResetReopensTheSameDevice)
 {
+    auto* const chosen = installModel();
     service->gatherProcessorSettings();
     const auto before = service->getProcessorSettings();
     const auto setupBefore = service->getDeviceManager().getAudioDeviceSetup();
@@ -126,10 +148,12 @@ TEST_F(ServiceLifecycle, HardResetReopensTheSameDevice)
     EXPECT_EQ(setup.bufferSize, setupBefore.bufferSize);
     service->gatherProcessorSettings();
     EXPECT_EQ(service->getProcessorSettings(), before);
+    EXPECT_EQ(service->getModel(), chosen);
 }
 
 TEST_F(ServiceLifecycle, BufferSizeChangeRebuildsWithTheSameSettings)
 {
+    auto* const chosen = installModel();
     setParameter(service->getMixerNode(), 2, 0.5f);
     service->gatherProcessorSettings();
     const auto before = service->getProcessorSettings();
@@ -155,6 +179,7 @@ TEST_F(ServiceLifecycle, BufferSizeChangeRebuildsWithTheSameSettings)
     EXPECT_EQ(service->getPlayer().getBlockSize(), 512);
     service->gatherProcessorSettings();
     EXPECT_EQ(service->getProcessorSettings(), before);
+    EXPECT_EQ(service->getModel(), chosen);
 
     client->startPlaying(tones());
     recordClean(sampleRate);

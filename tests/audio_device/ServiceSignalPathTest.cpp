@@ -1,6 +1,9 @@
 #include "ServiceOnJack.h"
 
 #include "app/ErrorMessageManager.h"
+#include "models/TestPackage.h"
+#include "package/Pupack.h"
+#include "processors/VocaformProcessor.h"
 
 using tessel::ErrorMessageManager;
 
@@ -125,4 +128,47 @@ TEST_F(ServiceSignalPath, RoutingDecidesWhichInputsFeedTheChain)
         EXPECT_NEAR(levels.auxRightOnLeft, c.leftAt1500, 0.01);
         EXPECT_NEAR(levels.auxRightOnRight, c.rightAt1500, 0.01);
     }
+}
+
+TEST_F(ServiceSignalPath, ConversionWithAModelDelaysTheVoiceByTheEngineLatency)
+{
+    // A model whose envelope difference is zero gives the voice back unchanged, so what reaches
+    // the outputs is the voice delayed by the chain's noise gate (its 44-sample look-ahead), the
+    // engine (2141 samples at 44100 Hz), the two resampling passes (2 samples each) and the way
+    // out of the test client and back (one period).
+    test_models::TestPackageOptions options;
+    options.zeroDifference = true;
+    const auto bytes = test_models::testPackageBytes(options);
+    Pupack model(bytes.data(), bytes.size());
+    service->setModel(&model);
+    service->setConversionBypassed(false);
+    EXPECT_EQ(service->getModel(), &model);
+    EXPECT_EQ(service->getVocaform()->getEngineLatencySamples(), 2141);
+
+    // A tone burst every 4410 samples; the loudest output sample marks where a burst came out.
+    std::vector<float> bursts(static_cast<size_t>(sampleRate), 0.0f);
+    for (size_t start = 0; start + 4410 <= bursts.size(); start += 4410)
+        for (size_t i = 0; i < 441; ++i)
+            bursts[start + i] = 0.3f * static_cast<float>(std::sin(juce::MathConstants<double>::pi * i / 441.0));
+    int delay = -1;
+    const bool clean = testing_support::runWithoutXruns(
+        [&]
+        {
+            EXPECT_TRUE(client->playAndRecord({bursts}, sampleRate, true));
+            const auto& left = client->recorded(0);
+            // The last 0.5 s: the engine has settled.
+            const auto from = left.begin() + sampleRate / 2;
+            const auto loudest = std::max_element(from, left.end(), [](float a, float b)
+                                                  { return std::abs(a) < std::abs(b); });
+            delay = (static_cast<int>(loudest - left.begin()) - 220) % 4410;
+            return client->xrunsDuringRecording();
+        });
+    if (!clean)
+        GTEST_SKIP() << "every attempt had an xrun";
+    EXPECT_NEAR(delay, (44 + 2141 + 4 + periodSize) % 4410, 2);
+
+    // The model survives a rebuild.
+    service->rebuildGraph();
+    EXPECT_EQ(service->getModel(), &model);
+    service->setModel(nullptr);
 }
