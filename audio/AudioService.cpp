@@ -28,7 +28,8 @@ void AudioService::changeListenerCallback(juce::ChangeBroadcaster* source)
         return;
 
     const juce::ScopedLock sl(graphLock);
-    for (auto* node : {audioInputNode.get(), audioOutputNode.get(), midiInputNode.get(), midiOutputNode.get()})
+    for (auto* node :
+         {audioInputNode.get(), audioOutputNode.get(), midiInputNode.get(), midiOutputNode.get()})
         if (node != nullptr)
             graph->removeNode(node);
     addIONodes(juce::AudioProcessorGraph::UpdateKind::sync);
@@ -36,8 +37,8 @@ void AudioService::changeListenerCallback(juce::ChangeBroadcaster* source)
 
 std::unique_ptr<juce::Component> AudioService::createSettingsComponent()
 {
-    return std::make_unique<juce::AudioDeviceSelectorComponent>(deviceManager, 0, 256, 0, 256, true, true, true,
-                                                                false);
+    return std::make_unique<juce::AudioDeviceSelectorComponent>(deviceManager, 0, 256, 0, 256, true, true,
+                                                                true, false);
 }
 
 AudioService::Node::Ptr AudioService::getAudioInputNode() const

@@ -146,13 +146,15 @@ void MultipleAudioProcessorPlayer::audioDeviceStopped()
     tempBuffer.setSize(1, 1);
 }
 
-void MultipleAudioProcessorPlayer::handleIncomingMidiMessage(juce::MidiInput*, const juce::MidiMessage& message)
+void MultipleAudioProcessorPlayer::handleIncomingMidiMessage(juce::MidiInput*,
+                                                             const juce::MidiMessage& message)
 {
     messageCollector.addMessageToQueue(message);
 }
 
 void MultipleAudioProcessorPlayer::audioDeviceIOCallbackWithContext(const float* const* inputChannelData,
-                                                                    int numInputs, float* const* outputChannelData,
+                                                                    int numInputs,
+                                                                    float* const* outputChannelData,
                                                                     int numOutputs, int numSamples,
                                                                     const juce::AudioIODeviceCallbackContext&)
 {
@@ -163,7 +165,8 @@ void MultipleAudioProcessorPlayer::audioDeviceIOCallbackWithContext(const float*
     const auto bytes = static_cast<size_t>(numSamples) * sizeof(float);
     const int totalChannels = std::max(numInputs, numOutputs);
     if (static_cast<int>(channels.size()) < totalChannels)
-        channels.resize(static_cast<size_t>(totalChannels)); // only when the device did not announce its channels
+        channels.resize(
+            static_cast<size_t>(totalChannels)); // only when the device did not announce its channels
 
     if (numInputs > numOutputs)
     {

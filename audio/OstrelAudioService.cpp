@@ -42,10 +42,10 @@ float getParameter(const AudioService::Node::Ptr& node, int index, float fallbac
 bool sameSetup(const juce::AudioDeviceManager::AudioDeviceSetup& a,
                const juce::AudioDeviceManager::AudioDeviceSetup& b)
 {
-    return a.outputDeviceName == b.outputDeviceName && a.inputDeviceName == b.inputDeviceName
-           && a.sampleRate == b.sampleRate && a.bufferSize == b.bufferSize && a.inputChannels == b.inputChannels
-           && a.useDefaultInputChannels == b.useDefaultInputChannels && a.outputChannels == b.outputChannels
-           && a.useDefaultOutputChannels == b.useDefaultOutputChannels;
+    return a.outputDeviceName == b.outputDeviceName && a.inputDeviceName == b.inputDeviceName &&
+           a.sampleRate == b.sampleRate && a.bufferSize == b.bufferSize &&
+           a.inputChannels == b.inputChannels && a.useDefaultInputChannels == b.useDefaultInputChannels &&
+           a.outputChannels == b.outputChannels && a.useDefaultOutputChannels == b.useDefaultOutputChannels;
 }
 
 void updateMessage(int code, bool raised)
@@ -111,9 +111,9 @@ OstrelAudioService::~OstrelAudioService()
         storeSettingsTrees();
         store->removeListener(this);
 
-        for (auto* node : {&inputMeterNode, &voiceMuteNode, &monoToStereoNode, &reverbNode, &vocaformNode,
-                           &noiseGateNode, &gainNode, &duckingNode, &bgmMuteNode, &mixerNode, &recorderNode,
-                           &outputMeterNode})
+        for (auto* node :
+             {&inputMeterNode, &voiceMuteNode, &monoToStereoNode, &reverbNode, &vocaformNode, &noiseGateNode,
+              &gainNode, &duckingNode, &bgmMuteNode, &mixerNode, &recorderNode, &outputMeterNode})
             *node = nullptr;
 
         if (auto state = deviceManager.createStateXml())
@@ -139,7 +139,8 @@ void OstrelAudioService::readSettingsTrees()
             recordingDirectory = juce::File(path);
     }
 
-    processorSettings = ProcessorSettings::fromXml(store->getXml(PropertiesFileManager::audioProcessorParametersKey));
+    processorSettings =
+        ProcessorSettings::fromXml(store->getXml(PropertiesFileManager::audioProcessorParametersKey));
 }
 
 void OstrelAudioService::storeSettingsTrees()
@@ -232,8 +233,9 @@ void OstrelAudioService::connectChain()
     {
         if (source == nullptr || destination == nullptr)
             return false;
-        return graph->addConnection(Connection{{source->nodeID, sourceChannel}, {destination->nodeID, destinationChannel}},
-                                    UpdateKind::async);
+        return graph->addConnection(
+            Connection{{source->nodeID, sourceChannel}, {destination->nodeID, destinationChannel}},
+            UpdateKind::async);
     };
 
     for (const auto& connection : graph->getConnections())
@@ -275,8 +277,8 @@ void OstrelAudioService::connectChain()
     connect(duckingNode, 0, bgmMuteNode, 0);
     connect(bgmMuteNode, 0, mixerNode, 2);
 
-    bgmRightConnected =
-        connect(audioInputNode, routing.bgmInputAsStereo != 0 ? routing.bgmRight : routing.bgmLeft, duckingNode, 1);
+    bgmRightConnected = connect(
+        audioInputNode, routing.bgmInputAsStereo != 0 ? routing.bgmRight : routing.bgmLeft, duckingNode, 1);
     connect(duckingNode, 1, bgmMuteNode, 1);
     connect(bgmMuteNode, 1, mixerNode, 3);
 
@@ -507,8 +509,8 @@ void OstrelAudioService::toggleRecording()
         }
         else
         {
-            const auto file =
-                firstFreeFile(recordingDirectory.getChildFile(recordingFileNameFor(juce::Time::getCurrentTime())));
+            const auto file = firstFreeFile(
+                recordingDirectory.getChildFile(recordingFileNameFor(juce::Time::getCurrentTime())));
             if (recorder->startRecording(file))
             {
                 updateMessage(ErrorMessageManager::recording, true);
@@ -584,24 +586,59 @@ AudioService::Node::Ptr OstrelAudioService::nodeOf(const Node::Ptr& node) const
     return node;
 }
 
-template <typename ProcessorType>
-ProcessorType* OstrelAudioService::processorOf(const Node::Ptr& node) const
+template <typename ProcessorType> ProcessorType* OstrelAudioService::processorOf(const Node::Ptr& node) const
 {
     const juce::ScopedLock sl(graphLock);
     return node != nullptr ? dynamic_cast<ProcessorType*>(node->getProcessor()) : nullptr;
 }
 
-LevelMeterProcessor* OstrelAudioService::getInputMeter() const { return processorOf<LevelMeterProcessor>(inputMeterNode); }
-MuteProcessor* OstrelAudioService::getVoiceMute() const { return processorOf<MuteProcessor>(voiceMuteNode); }
-MonoToStereoProcessor* OstrelAudioService::getMonoToStereo() const { return processorOf<MonoToStereoProcessor>(monoToStereoNode); }
-ReverbProcessor* OstrelAudioService::getReverb() const { return processorOf<ReverbProcessor>(reverbNode); }
-VocaformProcessor* OstrelAudioService::getVocaform() const { return processorOf<VocaformProcessor>(vocaformNode); }
-NoiseGateProcessor* OstrelAudioService::getNoiseGate() const { return processorOf<NoiseGateProcessor>(noiseGateNode); }
-GainProcessor* OstrelAudioService::getGain() const { return processorOf<GainProcessor>(gainNode); }
-DuckingProcessor* OstrelAudioService::getDucking() const { return processorOf<DuckingProcessor>(duckingNode); }
-MuteProcessor* OstrelAudioService::getBgmMute() const { return processorOf<MuteProcessor>(bgmMuteNode); }
-MixerProcessor* OstrelAudioService::getMixer() const { return processorOf<MixerProcessor>(mixerNode); }
-AudioRecorderProcessor* OstrelAudioService::getRecorder() const { return processorOf<AudioRecorderProcessor>(recorderNode); }
-LevelMeterProcessor* OstrelAudioService::getOutputMeter() const { return processorOf<LevelMeterProcessor>(outputMeterNode); }
+LevelMeterProcessor* OstrelAudioService::getInputMeter() const
+{
+    return processorOf<LevelMeterProcessor>(inputMeterNode);
+}
+MuteProcessor* OstrelAudioService::getVoiceMute() const
+{
+    return processorOf<MuteProcessor>(voiceMuteNode);
+}
+MonoToStereoProcessor* OstrelAudioService::getMonoToStereo() const
+{
+    return processorOf<MonoToStereoProcessor>(monoToStereoNode);
+}
+ReverbProcessor* OstrelAudioService::getReverb() const
+{
+    return processorOf<ReverbProcessor>(reverbNode);
+}
+VocaformProcessor* OstrelAudioService::getVocaform() const
+{
+    return processorOf<VocaformProcessor>(vocaformNode);
+}
+NoiseGateProcessor* OstrelAudioService::getNoiseGate() const
+{
+    return processorOf<NoiseGateProcessor>(noiseGateNode);
+}
+GainProcessor* OstrelAudioService::getGain() const
+{
+    return processorOf<GainProcessor>(gainNode);
+}
+DuckingProcessor* OstrelAudioService::getDucking() const
+{
+    return processorOf<DuckingProcessor>(duckingNode);
+}
+MuteProcessor* OstrelAudioService::getBgmMute() const
+{
+    return processorOf<MuteProcessor>(bgmMuteNode);
+}
+MixerProcessor* OstrelAudioService::getMixer() const
+{
+    return processorOf<MixerProcessor>(mixerNode);
+}
+AudioRecorderProcessor* OstrelAudioService::getRecorder() const
+{
+    return processorOf<AudioRecorderProcessor>(recorderNode);
+}
+LevelMeterProcessor* OstrelAudioService::getOutputMeter() const
+{
+    return processorOf<LevelMeterProcessor>(outputMeterNode);
+}
 
 } // namespace tessel

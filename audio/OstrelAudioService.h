@@ -175,8 +175,7 @@ public:
 
 private:
     Node::Ptr nodeOf(const Node::Ptr& node) const;
-    template <typename ProcessorType>
-    ProcessorType* processorOf(const Node::Ptr& node) const;
+    template <typename ProcessorType> ProcessorType* processorOf(const Node::Ptr& node) const;
     Node::Ptr addChainNode(std::unique_ptr<juce::AudioProcessor> processor, int inputs, int outputs);
     void connectChain();
     void storeSettingsTrees();

@@ -30,7 +30,10 @@ void RestartAudioProcessorActionDelegate::handleAsyncUpdate()
     service->rebuildGraph([this] { state = fadingIn; });
 }
 
-RestartAudioDeviceActionDelegate::RestartAudioDeviceActionDelegate(OstrelAudioService& owner) : service(&owner) {}
+RestartAudioDeviceActionDelegate::RestartAudioDeviceActionDelegate(OstrelAudioService& owner)
+    : service(&owner)
+{
+}
 
 RestartAudioDeviceActionDelegate::~RestartAudioDeviceActionDelegate()
 {

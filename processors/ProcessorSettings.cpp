@@ -32,7 +32,9 @@ ProcessorSettings ProcessorSettings::fromXml(const juce::XmlElement* element)
     s.bgmMuteState = readNormalised(*element, "BGMMuteState", 0.0f);
     s.duckingChoice = readNormalised(*element, "DuckingChoice", 0.0f);
     s.reverbLevel = readNormalised(*element, "ReverbLevel", 0.3f);
-    s.reverbProgram = element->hasAttribute("ReverbProgram") ? element->getStringAttribute("ReverbProgram").getIntValue() : 0;
+    s.reverbProgram = element->hasAttribute("ReverbProgram")
+                          ? element->getStringAttribute("ReverbProgram").getIntValue()
+                          : 0;
     s.voiceVocaformBypass = readNormalised(*element, "VoiceVocaformBypass", 0.0f);
     s.voiceVocaformCoefficientGV = readNormalised(*element, "VoiceVocaformCoefficientGV", 1.0f);
     s.voiceOffsetGainLevel = readNormalised(*element, "VoiceOffsetGainLevel", 0.5f);

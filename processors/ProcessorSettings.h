@@ -13,17 +13,17 @@
     the ducking choice 0, 0.5 or 1 ("OFF", "WEAK", "STRONG"), the offset gain (dB + 12) / 24. */
 struct ProcessorSettings
 {
-    float voiceMuteState = 0.0f;        ///< "VoiceMuteState": voice mute, parameter 0
-    float bgmMuteState = 0.0f;          ///< "BGMMuteState": AUX mute, parameter 0
-    float duckingChoice = 0.0f;         ///< "DuckingChoice": ducking level, parameter 0
-    float reverbLevel = 0.1f;           ///< "ReverbLevel": reverb wet level, parameter 1
-    int reverbProgram = 1;              ///< "ReverbProgram": the reverb's program index
-    float voiceVocaformBypass = 0.0f;   ///< "VoiceVocaformBypass": 1 when the conversion is bypassed
+    float voiceMuteState = 0.0f;             ///< "VoiceMuteState": voice mute, parameter 0
+    float bgmMuteState = 0.0f;               ///< "BGMMuteState": AUX mute, parameter 0
+    float duckingChoice = 0.0f;              ///< "DuckingChoice": ducking level, parameter 0
+    float reverbLevel = 0.1f;                ///< "ReverbLevel": reverb wet level, parameter 1
+    int reverbProgram = 1;                   ///< "ReverbProgram": the reverb's program index
+    float voiceVocaformBypass = 0.0f;        ///< "VoiceVocaformBypass": 1 when the conversion is bypassed
     float voiceVocaformCoefficientGV = 1.0f; ///< "VoiceVocaformCoefficientGV": GV coefficient
-    float voiceOffsetGainLevel = 0.5f;  ///< "VoiceOffsetGainLevel": offset gain, 0.5 is 0 dB
-    float noiseGateLevel = 0.0f;        ///< "NoiseGateLevel": noise gate trigger level
-    float mixerInputBLevel = 1.0f;      ///< "MixerInputBLevel": mixer channel B gain
-    float mixerOutputLevel = 1.0f;      ///< "MixerOutputLevel": mixer output gain
+    float voiceOffsetGainLevel = 0.5f;       ///< "VoiceOffsetGainLevel": offset gain, 0.5 is 0 dB
+    float noiseGateLevel = 0.0f;             ///< "NoiseGateLevel": noise gate trigger level
+    float mixerInputBLevel = 1.0f;           ///< "MixerInputBLevel": mixer channel B gain
+    float mixerOutputLevel = 1.0f;           ///< "MixerOutputLevel": mixer output gain
 
     static constexpr const char* tagName = "PROCESSORSETUP";
 

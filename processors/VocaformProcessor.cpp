@@ -18,7 +18,8 @@ VocaformProcessor::VocaformProcessor()
       noiseGateOnOff(new juce::AudioParameterBool("NoiseGateOnOff", "Noise Gate Enable", true)),
       noiseGateLevel(new juce::AudioParameterFloat("NoiseGateLevel", "Noise Gate Level", 0.0f, 1.0f, 0.0f)),
       gvCoefficient(new juce::AudioParameterFloat("GVCoefficient", "GV coefficient", 0.0f, 1.0f, 1.0f)),
-      adaptiveLimiterOnOff(new juce::AudioParameterBool("AdaptiveLimiterOnOff", "Adaptive Limiter Enable", true))
+      adaptiveLimiterOnOff(
+          new juce::AudioParameterBool("AdaptiveLimiterOnOff", "Adaptive Limiter Enable", true))
 {
     addParameter(noiseGateOnOff);
     addParameter(noiseGateLevel);
@@ -62,8 +63,8 @@ void VocaformProcessor::synchroniseParameters()
         facade->setParameter(Vocaform::ParamGvCoefficient, wanted);
 
     bool limiterOn = true;
-    if (facade->getParameter(Vocaform::ParamLimiterEnabled, limiterOn) == 0
-        && limiterOn != isOn(*adaptiveLimiterOnOff))
+    if (facade->getParameter(Vocaform::ParamLimiterEnabled, limiterOn) == 0 &&
+        limiterOn != isOn(*adaptiveLimiterOnOff))
         facade->setParameter(Vocaform::ParamLimiterEnabled, isOn(*adaptiveLimiterOnOff));
 }
 
@@ -105,8 +106,8 @@ void VocaformProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::Mid
     // A model swap holds the lock while it builds the engine: this block passes unconverted
     // instead of holding up the device.
     const juce::ScopedTryLock sl(lock);
-    if (!sl.isLocked() || deviceRate <= 0.0 || conversionRate <= 0.0 || blockSize <= 0
-        || buffer.getNumChannels() < 1)
+    if (!sl.isLocked() || deviceRate <= 0.0 || conversionRate <= 0.0 || blockSize <= 0 ||
+        buffer.getNumChannels() < 1)
         return;
 
     synchroniseParameters();
@@ -123,7 +124,8 @@ void VocaformProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::Mid
 
         // Exact ratios: the interpolators consume exactly n (and m) samples per block and never
         // drift past the block's end.
-        downInterpolator.process(static_cast<double>(n) / m, samples + start, downBuffer.getWritePointer(0), m, n, 0);
+        downInterpolator.process(static_cast<double>(n) / m, samples + start, downBuffer.getWritePointer(0),
+                                 m, n, 0);
 
         double* converted = doubleWork.getWritePointer(0);
         const float* down = downBuffer.getReadPointer(0);
@@ -189,19 +191,16 @@ Pupack* VocaformProcessor::getModel() const
     return currentModel;
 }
 
+std::int64_t VocaformProcessor::getEngineLatencySamples() const
+{
+    const juce::ScopedLock sl(lock);
+    return facade->latencySamples();
+}
+
 double VocaformProcessor::getConversionRate() const
 {
     const juce::ScopedLock sl(lock);
     return conversionRate;
 }
 
-} // namespace tessel
-
-namespace tessel
-{
-std::int64_t VocaformProcessor::getEngineLatencySamples() const
-{
-    const juce::ScopedLock sl(lock);
-    return facade->latencySamples();
-}
 } // namespace tessel

@@ -86,9 +86,12 @@ void runChain(benchmark::State& state, bool bypassed, std::unique_ptr<Pupack> mo
     {
         const double t = i / rate;
         const float pause = (i / 12000) % 2 == 0 ? 1.0f : 0.01f;
-        input.setSample(0, i, pause * 0.3f * static_cast<float>(std::sin(juce::MathConstants<double>::twoPi * 150 * t)));
-        input.setSample(1, i, 0.1f * static_cast<float>(std::sin(juce::MathConstants<double>::twoPi * 440 * t)));
-        input.setSample(2, i, 0.1f * static_cast<float>(std::sin(juce::MathConstants<double>::twoPi * 660 * t)));
+        input.setSample(
+            0, i, pause * 0.3f * static_cast<float>(std::sin(juce::MathConstants<double>::twoPi * 150 * t)));
+        input.setSample(1, i,
+                        0.1f * static_cast<float>(std::sin(juce::MathConstants<double>::twoPi * 440 * t)));
+        input.setSample(2, i,
+                        0.1f * static_cast<float>(std::sin(juce::MathConstants<double>::twoPi * 660 * t)));
     }
     juce::AudioBuffer<float> output(2, blockSize);
 
@@ -98,12 +101,13 @@ void runChain(benchmark::State& state, bool bypassed, std::unique_ptr<Pupack> mo
         {
             const float* in[3] = {input.getReadPointer(0, start), input.getReadPointer(1, start),
                                   input.getReadPointer(2, start)};
-            player.audioDeviceIOCallbackWithContext(in, 3, output.getArrayOfWritePointers(), 2, blockSize, {});
+            player.audioDeviceIOCallbackWithContext(in, 3, output.getArrayOfWritePointers(), 2, blockSize,
+                                                    {});
         }
         benchmark::DoNotOptimize(output.getReadPointer(0));
     }
-    state.counters["core_share"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["core_share"] = benchmark::Counter(
+        static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     player.audioDeviceStopped();
     service.setModel(nullptr);
 }

@@ -2,10 +2,12 @@
 // period), for a figure of xruns: first a plain pass-through client alone, then the application
 // with its whole chain converting a voice tone, each for the same time, in one run.
 //
-// Usage: audio_soak [seconds-per-phase] [model.ppc]   (default 120 s, no model: conversion
-// bypassed). Run it outside the build lock, with nice, on an otherwise quiet machine.
+// Usage: audio_soak [seconds-per-phase] [model]   (default 120 s; model: a ".ppc" path,
+// "synthetic" (the default: a 44100-Hz test model of random, valid GMMs) or "none" (conversion
+// bypassed)). Run it outside the build lock, with nice, on an otherwise quiet machine.
 
 #include "audio/OstrelAudioService.h"
+#include "models/TestPackage.h"
 #include "package/Pupack.h"
 #include "support/JackTestServer.h"
 #include "support/ScopedSettingsStore.h"
@@ -65,8 +67,8 @@ struct XrunCounter
         client = jack_client_open("xrun-counter", JackNoStartServer, &status);
         if (client == nullptr)
             return;
-        jack_set_xrun_callback(client, [](void* self) { return ++*static_cast<std::atomic<int>*>(self), 0; },
-                               &xruns);
+        jack_set_xrun_callback(
+            client, [](void* self) { return ++*static_cast<std::atomic<int>*>(self), 0; }, &xruns);
         jack_activate(client);
     }
     ~XrunCounter()
@@ -90,7 +92,7 @@ void runFor(double seconds)
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 120.0;
-    const std::string modelPath = argc > 2 ? argv[2] : "";
+    const std::string modelPath = argc > 2 ? argv[2] : "synthetic";
     juce::ScopedJuceInitialiser_GUI juce;
 
     testing_support::PrivateJackServer server({44100, 128, 2, 2});
@@ -112,7 +114,8 @@ int main(int argc, char** argv)
     testing_support::JackTestClient voice("voice", 1, 0);
     std::vector<float> tone(44100);
     for (size_t i = 0; i < tone.size(); ++i)
-        tone[i] = 0.3f * static_cast<float>(std::sin(juce::MathConstants<double>::twoPi * 180.0 * i / 44100.0));
+        tone[i] =
+            0.3f * static_cast<float>(std::sin(juce::MathConstants<double>::twoPi * 180.0 * i / 44100.0));
     voice.startPlaying({tone});
 
     testing_support::ScopedSettingsStore settings;
@@ -131,9 +134,17 @@ int main(int argc, char** argv)
     int deviceXruns = 0;
     {
         tessel::OstrelAudioService service;
-        if (!modelPath.empty())
+        if (modelPath != "none")
         {
-            model = std::make_unique<Pupack>(modelPath);
+            if (modelPath == "synthetic")
+            {
+                const auto bytes = test_models::testPackageBytes();
+                model = std::make_unique<Pupack>(bytes.data(), bytes.size());
+            }
+            else
+            {
+                model = std::make_unique<Pupack>(modelPath);
+            }
             service.setModel(model.get());
             service.setConversionBypassed(false);
         }
@@ -147,12 +158,14 @@ int main(int argc, char** argv)
         runFor(seconds);
         applicationXruns = counter.xruns.load() - before;
         deviceXruns = service.getDeviceManager().getXRunCount() - deviceBefore;
+        service.setModel(nullptr);
     }
 
     const double minutes = seconds / 60.0;
     std::printf("period 128 samples at 44100 Hz, %.0f s per phase, %s\n", seconds,
-                modelPath.empty() ? "conversion bypassed" : modelPath.c_str());
-    std::printf("pass-through client: %d xruns (%.1f per minute)\n", passThroughXruns, passThroughXruns / minutes);
+                modelPath == "none" ? "conversion bypassed" : ("model " + modelPath).c_str());
+    std::printf("pass-through client: %d xruns (%.1f per minute)\n", passThroughXruns,
+                passThroughXruns / minutes);
     std::printf("application:         %d xruns (%.1f per minute; device reported %d)\n", applicationXruns,
                 applicationXruns / minutes, deviceXruns);
     return 0;

@@ -153,7 +153,8 @@ TEST(MultipleAudioProcessorPlayer, WorkingChannelsForMoreOutputsOrMoreInputs)
         std::vector<float> expectedSeen; // first sample of each working channel
     };
     // Inputs carry 1, 2, 3, ... per channel; outputs without an input are cleared.
-    const std::vector<Case> cases = {{1, 2, {1.0f, 0.0f}}, {4, 2, {1.0f, 2.0f, 3.0f, 4.0f}}, {2, 2, {1.0f, 2.0f}}};
+    const std::vector<Case> cases = {
+        {1, 2, {1.0f, 0.0f}}, {4, 2, {1.0f, 2.0f, 3.0f, 4.0f}}, {2, 2, {1.0f, 2.0f}}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(testing::Message() << c.inputs << " in, " << c.outputs << " out");
@@ -169,7 +170,8 @@ TEST(MultipleAudioProcessorPlayer, WorkingChannelsForMoreOutputsOrMoreInputs)
         block.run(player);
         ASSERT_EQ(probe.seen.getNumChannels(), static_cast<int>(c.expectedSeen.size()));
         for (int ch = 0; ch < probe.seen.getNumChannels(); ++ch)
-            EXPECT_EQ(probe.seen.getSample(ch, 255), c.expectedSeen[static_cast<size_t>(ch)]) << "channel " << ch;
+            EXPECT_EQ(probe.seen.getSample(ch, 255), c.expectedSeen[static_cast<size_t>(ch)])
+                << "channel " << ch;
         // The device's input data is never written.
         for (int ch = 0; ch < c.inputs; ++ch)
             EXPECT_EQ(block.in.getSample(ch, 0), static_cast<float>(ch + 1));

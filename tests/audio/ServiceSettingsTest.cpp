@@ -35,9 +35,10 @@ TEST(ProcessorSettings, FirstRunMissingAttributesAndStoredValues)
     EXPECT_FLOAT_EQ(missing.voiceOffsetGainLevel, 0.5f);
     EXPECT_FLOAT_EQ(missing.mixerOutputLevel, 1.0f);
 
-    const auto stored = parse("<PROCESSORSETUP VoiceMuteState=\"1\" DuckingChoice=\"0.5\" ReverbLevel=\"0.25\" "
-                              "ReverbProgram=\"4\" VoiceVocaformBypass=\"1\" VoiceOffsetGainLevel=\"0.75\" "
-                              "NoiseGateLevel=\"abc\" MixerOutputLevel=\"7\" BGMMuteState=\"nan\" Unknown=\"3\"/>");
+    const auto stored =
+        parse("<PROCESSORSETUP VoiceMuteState=\"1\" DuckingChoice=\"0.5\" ReverbLevel=\"0.25\" "
+              "ReverbProgram=\"4\" VoiceVocaformBypass=\"1\" VoiceOffsetGainLevel=\"0.75\" "
+              "NoiseGateLevel=\"abc\" MixerOutputLevel=\"7\" BGMMuteState=\"nan\" Unknown=\"3\"/>");
     const auto s = ProcessorSettings::fromXml(stored.get());
     EXPECT_FLOAT_EQ(s.voiceMuteState, 1.0f);
     EXPECT_FLOAT_EQ(s.duckingChoice, 0.5f);
@@ -83,13 +84,15 @@ TEST(RoutingOrders, MissingAttributesMissingElementAndStereoFlag)
     EXPECT_EQ(RoutingOrders::fromXml(withoutFlag.get()), (RoutingOrders{0, 1, -1, -1}))
         << "a missing stereo flag reads -1, which counts as stereo";
 
-    const auto notNumbers = parse("<ROUTINGSETUP Voice=\"x\" BGMLeft=\"2\" BGMRight=\"3\" BGMInputAsStereo=\"0\"/>");
+    const auto notNumbers =
+        parse("<ROUTINGSETUP Voice=\"x\" BGMLeft=\"2\" BGMRight=\"3\" BGMInputAsStereo=\"0\"/>");
     EXPECT_EQ(RoutingOrders::fromXml(notNumbers.get()), (RoutingOrders{0, 2, 3, 0}));
 
     testing_support::ScopedSettingsStore settings;
     const RoutingOrders routing{2, 0, 1, 1};
     settings.store().setXml(tessel::PropertiesFileManager::audioRoutingSetupKey, routing.toXml());
     settings.saveAndReload();
-    EXPECT_EQ(RoutingOrders::fromXml(settings.store().getXml(tessel::PropertiesFileManager::audioRoutingSetupKey)),
-              routing);
+    EXPECT_EQ(
+        RoutingOrders::fromXml(settings.store().getXml(tessel::PropertiesFileManager::audioRoutingSetupKey)),
+        routing);
 }

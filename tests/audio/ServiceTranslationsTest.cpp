@@ -3,8 +3,10 @@
 
 TEST(ServiceTranslations, ResetAndLoggingCommandsHaveEnglishAndJapaneseTexts)
 {
-    const juce::LocalisedStrings english(juce::String::fromUTF8(BinaryData::en_tra, BinaryData::en_traSize), true);
-    const juce::LocalisedStrings japanese(juce::String::fromUTF8(BinaryData::ja_tra, BinaryData::ja_traSize), true);
+    const juce::LocalisedStrings english(juce::String::fromUTF8(BinaryData::en_tra, BinaryData::en_traSize),
+                                         true);
+    const juce::LocalisedStrings japanese(juce::String::fromUTF8(BinaryData::ja_tra, BinaryData::ja_traSize),
+                                          true);
     const struct
     {
         const char* key;

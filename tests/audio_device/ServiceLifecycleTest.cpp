@@ -1,10 +1,10 @@
 #include "ServiceOnJack.h"
 
 #include "app/ErrorMessageManager.h"
-#include "processors/MixerProcessor.h"
-#include "processors/ReverbProcessor.h"
 #include "models/TestPackage.h"
 #include "package/Pupack.h"
+#include "processors/MixerProcessor.h"
+#include "processors/ReverbProcessor.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -24,7 +24,8 @@ WavFile readWav(const juce::File& file)
 {
     WavFile wav;
     juce::WavAudioFormat format;
-    std::unique_ptr<juce::AudioFormatReader> reader(format.createReaderFor(new juce::FileInputStream(file), true));
+    std::unique_ptr<juce::AudioFormatReader> reader(
+        format.createReaderFor(new juce::FileInputStream(file), true));
     if (reader == nullptr)
         return wav;
     wav.sampleRate = reader->sampleRate;
@@ -120,12 +121,13 @@ TEST_F(ServiceLifecycle, SoftResetFadesOutRebuildsAndFadesInWithTheSameSettings)
     service->gatherProcessorSettings();
     const auto before = service->getProcessorSettings();
     auto* const chosen = installModel();
-    auto* oldMixer = service->getMixer();
+    int rebuilds = 0;
+    service->onGraphRebuilt = [&] { ++rebuilds; };
 
     const auto windows = envelopeAround([&] { service->softReset(); });
     expectFadeOutAndIn(windows);
     EXPECT_FALSE(service->getPlayer().isFading());
-    EXPECT_NE(service->getMixer(), oldMixer) << "the chain was rebuilt";
+    EXPECT_GE(rebuilds, 1) << "the chain was rebuilt";
     service->gatherProcessorSettings();
     EXPECT_EQ(service->getProcessorSettings(), before);
     EXPECT_EQ(service->getModel(), chosen);
@@ -315,7 +317,8 @@ TEST_F(ServiceLifecycle, DeviceMessagesAndSettingsTreesAcrossARestart)
 
     service = std::make_unique<tessel::OstrelAudioService>();
     testing_support::runMessageLoop(200);
-    EXPECT_EQ(service->getDeviceManager().getAudioDeviceSetup().inputDeviceName, juce::String(client->getName()));
+    EXPECT_EQ(service->getDeviceManager().getAudioDeviceSetup().inputDeviceName,
+              juce::String(client->getName()));
     EXPECT_EQ(service->getRouting(), (tessel::RoutingOrders{0, 2, 1, 1}));
     EXPECT_NEAR(service->getMixerNode()->getProcessor()->getParameters()[1]->getValue(), 0.25f, 1e-6f);
     EXPECT_EQ(service->getReverb()->getCurrentProgram(), 3);

@@ -44,18 +44,21 @@ protected:
         device->setAttribute("audioDeviceInChans", "111");
         device->setAttribute("audioDeviceOutChans", "11");
         store.setXml(tessel::PropertiesFileManager::audioDeviceSetupKey, std::move(device));
-        store.setXml(tessel::PropertiesFileManager::audioRoutingSetupKey, tessel::RoutingOrders{0, 1, 2, 1}.toXml());
+        store.setXml(tessel::PropertiesFileManager::audioRoutingSetupKey,
+                     tessel::RoutingOrders{0, 1, 2, 1}.toXml());
         ProcessorSettings values;
         values.reverbLevel = 0.0f;
         values.voiceVocaformBypass = 1.0f;
         store.setXml(tessel::PropertiesFileManager::audioProcessorParametersKey, values.toXml());
         store.setXml(tessel::PropertiesFileManager::audioRecorderSetupKey,
                      juce::parseXML("<RECORDERSETUP Directory=\"" +
-                                    settings->getFolder().getChildFile("recordings").getFullPathName() + "\"/>"));
+                                    settings->getFolder().getChildFile("recordings").getFullPathName() +
+                                    "\"/>"));
 
         service = std::make_unique<tessel::OstrelAudioService>();
         testing_support::runMessageLoop(200);
-        ASSERT_NE(service->getDeviceManager().getCurrentAudioDevice(), nullptr) << "the JACK device did not open";
+        ASSERT_NE(service->getDeviceManager().getCurrentAudioDevice(), nullptr)
+            << "the JACK device did not open";
     }
 
     void TearDown() override

@@ -24,7 +24,7 @@ protected:
         recordClean(sampleRate);
         const auto& left = client->recorded(0);
         const auto& right = client->recorded(1);
-        return {amplitudeAt(left, voiceHz),    amplitudeAt(right, voiceHz),    amplitudeAt(left, auxLeftHz),
+        return {amplitudeAt(left, voiceHz),    amplitudeAt(right, voiceHz),   amplitudeAt(left, auxLeftHz),
                 amplitudeAt(right, auxLeftHz), amplitudeAt(left, auxRightHz), amplitudeAt(right, auxRightHz)};
     }
 };
@@ -118,8 +118,9 @@ TEST_F(ServiceSignalPath, RoutingDecidesWhichInputsFeedTheChain)
                                         << c.routing.bgmRight << ", stereo " << c.routing.bgmInputAsStereo);
         service->setRouting(c.routing);
         service->rebuildGraph();
-        EXPECT_EQ(ErrorMessageManager::getInstance()->isMessageRaised(ErrorMessageManager::noVoiceInputRouting),
-                  c.voiceMessage);
+        EXPECT_EQ(
+            ErrorMessageManager::getInstance()->isMessageRaised(ErrorMessageManager::noVoiceInputRouting),
+            c.voiceMessage);
         EXPECT_EQ(service->isVoiceConnected(), !c.voiceMessage);
         EXPECT_TRUE(service->isBgmLeftConnected());
         const auto levels = measure();
@@ -149,7 +150,8 @@ TEST_F(ServiceSignalPath, ConversionWithAModelDelaysTheVoiceByTheEngineLatency)
     std::vector<float> bursts(static_cast<size_t>(sampleRate), 0.0f);
     for (size_t start = 0; start + 4410 <= bursts.size(); start += 4410)
         for (size_t i = 0; i < 441; ++i)
-            bursts[start + i] = 0.3f * static_cast<float>(std::sin(juce::MathConstants<double>::pi * i / 441.0));
+            bursts[start + i] =
+                0.3f * static_cast<float>(std::sin(juce::MathConstants<double>::pi * i / 441.0));
     int delay = -1;
     const bool clean = testing_support::runWithoutXruns(
         [&]
@@ -158,8 +160,8 @@ TEST_F(ServiceSignalPath, ConversionWithAModelDelaysTheVoiceByTheEngineLatency)
             const auto& left = client->recorded(0);
             // The last 0.5 s: the engine has settled.
             const auto from = left.begin() + sampleRate / 2;
-            const auto loudest = std::max_element(from, left.end(), [](float a, float b)
-                                                  { return std::abs(a) < std::abs(b); });
+            const auto loudest = std::max_element(from, left.end(),
+                                                  [](float a, float b) { return std::abs(a) < std::abs(b); });
             delay = (static_cast<int>(loudest - left.begin()) - 220) % 4410;
             return client->xrunsDuringRecording();
         });

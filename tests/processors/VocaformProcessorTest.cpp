@@ -1,7 +1,7 @@
+#include "processors/VocaformProcessor.h"
 #include "harness/OfflineProcessorRunner.h"
 #include "models/TestPackage.h"
 #include "package/Pupack.h"
-#include "processors/VocaformProcessor.h"
 #include "support/AllocationCounter.h"
 #include "support/JuceTestEnvironment.h"
 
@@ -11,8 +11,8 @@
 #include <limits>
 #include <thread>
 
-using testing_harness::OfflineProcessorRunner;
 using tessel::VocaformProcessor;
+using testing_harness::OfflineProcessorRunner;
 
 namespace
 {
@@ -62,10 +62,8 @@ TEST(VocaformProcessor, ConversionRateAndLimiterFollowTheModel)
         bool limiter;
     };
     const std::vector<Case> cases = {
-        {"no model", {}, 44100.0, true},
-        {"44100 only", {44100.0}, 44100.0, true},
-        {"16000 only", {16000.0}, 16000.0, false},
-        {"16000 and 44100", {16000.0, 44100.0}, 16000.0, false},
+        {"no model", {}, 44100.0, true},           {"44100 only", {44100.0}, 44100.0, true},
+        {"16000 only", {16000.0}, 16000.0, false}, {"16000 and 44100", {16000.0, 44100.0}, 16000.0, false},
         {"48000 only", {48000.0}, 44100.0, true},
     };
     for (const auto& c : cases)
@@ -78,7 +76,8 @@ TEST(VocaformProcessor, ConversionRateAndLimiterFollowTheModel)
         processor.setModel(package.get());
         EXPECT_EQ(processor.getModel(), package.get());
         EXPECT_EQ(processor.getConversionRate(), c.conversionRate);
-        EXPECT_EQ(parameter(processor, VocaformProcessor::adaptiveLimiterOnOffIndex), c.limiter ? 1.0f : 0.0f);
+        EXPECT_EQ(parameter(processor, VocaformProcessor::adaptiveLimiterOnOffIndex),
+                  c.limiter ? 1.0f : 0.0f);
     }
 }
 
@@ -100,8 +99,8 @@ TEST(VocaformProcessor, SamplesPerBlockAtTheModelRate)
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(testing::Message() << c.deviceRate << " Hz, " << c.block << "-sample blocks, model "
-                                        << c.modelRate);
+        SCOPED_TRACE(testing::Message()
+                     << c.deviceRate << " Hz, " << c.block << "-sample blocks, model " << c.modelRate);
         VocaformProcessor processor;
         OfflineProcessorRunner runner(processor, 1, 1);
         runner.prepare(c.deviceRate, c.preparedBlock);
@@ -111,7 +110,8 @@ TEST(VocaformProcessor, SamplesPerBlockAtTheModelRate)
         auto signal = sine(c.block * 20, c.deviceRate, 200.0, 0.3f);
         runner.process(signal, {c.block});
         EXPECT_EQ(processor.getLastEngineBlockSamples(), c.engineSamples);
-        EXPECT_EQ(VocaformProcessor::conversionSamplesFor(c.block, c.deviceRate, c.modelRate), c.engineSamples);
+        EXPECT_EQ(VocaformProcessor::conversionSamplesFor(c.block, c.deviceRate, c.modelRate),
+                  c.engineSamples);
         for (int i = 0; i < signal.getNumSamples(); ++i)
             ASSERT_TRUE(std::isfinite(signal.getSample(0, i)));
     }
@@ -155,9 +155,20 @@ TEST(VocaformProcessor, AModelTheFacadeCannotUseLeavesTheVoiceUnconverted)
     };
     const std::vector<Case> cases = {
         {"data the engine refuses", [] { return makeRefusedPackage(); }},
-        {"no delta window", [] { auto o = rates({44100.0}); o.withWindows = false; return makePackage(o); }},
+        {"no delta window",
+         []
+         {
+             auto o = rates({44100.0});
+             o.withWindows = false;
+             return makePackage(o);
+         }},
         {"only a rate the device cannot use", [] { return makePackage(rates({48000.0})); }},
-        {"not a package", [] { static const char text[] = "not a tar archive"; return std::make_unique<Pupack>(text, sizeof text); }},
+        {"not a package",
+         []
+         {
+             static const char text[] = "not a tar archive";
+             return std::make_unique<Pupack>(text, sizeof text);
+         }},
         {"no model", [] { return std::unique_ptr<Pupack>(); }},
     };
     for (const auto& c : cases)
@@ -192,7 +203,8 @@ TEST(VocaformProcessor, ConvertingAllocatesNothingAfterWarmUp)
         int block;
         double modelRate;
     };
-    for (const auto& c : std::vector<Case>{{48000.0, 480, 44100.0}, {44100.0, 512, 16000.0}, {48000.0, 128, 16000.0}})
+    for (const auto& c :
+         std::vector<Case>{{48000.0, 480, 44100.0}, {44100.0, 512, 16000.0}, {48000.0, 128, 16000.0}})
     {
         SCOPED_TRACE(testing::Message() << c.deviceRate << "/" << c.block << ", model " << c.modelRate);
         VocaformProcessor processor;

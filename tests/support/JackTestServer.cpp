@@ -43,20 +43,13 @@ PrivateJackServer::PrivateJackServer(const Options& opts) : options(opts)
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
     setenv("JACK_NO_START_SERVER", "1", 1);
 
-    const std::vector<std::string> args = {"jackd",
-                                           "-n",
-                                           name,
-                                           "--no-realtime",
-                                           "-d",
-                                           "dummy",
-                                           "-r",
-                                           std::to_string(options.sampleRate),
-                                           "-p",
-                                           std::to_string(options.periodSize),
-                                           "-C",
-                                           std::to_string(options.capturePorts),
-                                           "-P",
-                                           std::to_string(options.playbackPorts)};
+    const std::vector<std::string> args = {"jackd", "-n",
+                                           name,    "--no-realtime",
+                                           "-d",    "dummy",
+                                           "-r",    std::to_string(options.sampleRate),
+                                           "-p",    std::to_string(options.periodSize),
+                                           "-C",    std::to_string(options.capturePorts),
+                                           "-P",    std::to_string(options.playbackPorts)};
     std::vector<char*> argv;
     for (const auto& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));

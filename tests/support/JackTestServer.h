@@ -146,6 +146,6 @@ private:
 
 /** Runs `attempt` until one run had no xrun, at most `tries` times; returns whether a run was
     free of xruns. `attempt` returns the number of xruns it saw. */
-bool runWithoutXruns(const std::function<int()>& attempt, int tries = 3);
+bool runWithoutXruns(const std::function<int()>& attempt, int tries = 5);
 
 } // namespace testing_support

@@ -50,8 +50,9 @@ public:
     juce::PropertiesFile& getFile() noexcept { return *file; }
 
 private:
-    juce::File folder = juce::File::getSpecialLocation(juce::File::tempDirectory)
-                            .getChildFile("tavilo-settings-" + juce::String::toHexString(juce::Random().nextInt64()));
+    juce::File folder =
+        juce::File::getSpecialLocation(juce::File::tempDirectory)
+            .getChildFile("tavilo-settings-" + juce::String::toHexString(juce::Random().nextInt64()));
     std::unique_ptr<juce::PropertiesFile> file;
 };
 
