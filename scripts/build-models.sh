@@ -146,7 +146,9 @@ train_model tobin_male.ppc SM1 TM1 2 \
     echo "Bars: at GV 0 the held-out MCD is at least 3 dB below the unconverted one for the cross-gender"
     echo "pairs (SM1 → TF1, SF1 → TM1) and 2 dB below for the same-gender pairs; the output's median F0 is"
     echo "within 10 % of the target's. The pitch ratio a model applies is at most 2 (the engine's pitch"
-    echo "shifter goes no further)."
+    echo "shifter goes no further): SM1 speaks near 95 Hz and TF1 at 220 to 240 Hz, so a model from SM1"
+    echo "to TF1 cannot reach the target's F0. The pitch ratio comes from the training sentences; TF1"
+    echo "reads the held-out ones higher than the training ones."
     echo
     echo "## Training and evaluation output"
     cat "$work/details.md"
