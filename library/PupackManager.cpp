@@ -230,10 +230,14 @@ PupackManager::InstallResult PupackManager::install(const juce::File& file)
     if (isAlreadyInstalled(package))
         return InstallResult::alreadyInstalled;
 
+    // Folders are scanned for "*.ppc" with the case of the file system, so a copy of "Voice.PPC"
+    // (which the drop area accepts) is named "Voice.ppc" to be found again at the next start.
+    const auto fileName = file.getFileName().endsWith(".ppc") ? file.getFileName()
+                                                              : file.getFileNameWithoutExtension() + ".ppc";
     juce::MemoryBlock bytes;
     const bool readable = file.loadFileAsData(bytes);
-    const auto placed = readable ? placePackage(package, getAppendFolder(), file.getFileName(),
-                                                bytes.getData(), bytes.getSize(), pupackAppend)
+    const auto placed = readable ? placePackage(package, getAppendFolder(), fileName, bytes.getData(),
+                                                bytes.getSize(), pupackAppend)
                                  : Placement::failed;
     if (placed == Placement::failed)
     {

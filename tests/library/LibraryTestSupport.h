@@ -6,7 +6,7 @@
 #include "app/PropertiesFileManager.h"
 #include "library/PupackManager.h"
 #include "library/PupackSelectorViewModel.h"
-#include "models/SyntheticModels.h"
+#include "models/TestPackage.h"
 #include "package/PackageWriter.h"
 #include "package/Pupack.h"
 #include "support/JuceTestEnvironment.h"
@@ -73,8 +73,9 @@ inline Bytes pngBytes(int size, juce::Colour colour)
     return Bytes(data, data + out.getDataSize());
 }
 
-/** The bytes of a complete package for 44100 Hz: description, delta window, one-class GMMs and the
-    post-filter of a 60th-order model, and the requested images. */
+/** The bytes of a complete 44100-Hz package of the shared test helper (one mixture class, so the
+    files stay small) with its own description, so that each spec has its own identifier, version
+    and texts, and the requested images. */
 inline Bytes packageBytes(const PackageSpec& spec)
 {
     juce::DynamicObject::Ptr json = new juce::DynamicObject();
@@ -90,17 +91,16 @@ inline Bytes packageBytes(const PackageSpec& spec)
         ja->setProperty("target", juce::String::fromUTF8(spec.japaneseTarget.c_str()));
         json->setProperty("ja", ja.get());
     }
+    const auto description = juce::JSON::toString(juce::var(json.get())).toStdString();
 
-    zo::PackageWriter writer;
-    writer.addMember("model.json", juce::JSON::toString(juce::var(json.get())).toStdString());
-    writer.addMember("dyn.win", test_models::deltaWindows());
-    writer.addMember("44100.gmm", test_models::gmmParameters(60, 1, 1));
-    writer.addMember("44100.intragmm", test_models::gmmParameters(60, 1, 2));
-    writer.addMember("44100.diffgmm", test_models::zeroMappingGmmParameters(60, 1, 3));
-    writer.addMember("44100.gvpf", test_models::postFilter(60));
+    test_models::TestPackageOptions options;
+    options.classes = 1;
+    options.zeroDifference = true;
+    auto members = test_models::testPackageMembers(options);
+    test_models::findMember(members, "model.json")->bytes.assign(description.begin(), description.end());
     for (int size : spec.imageSizes)
-        writer.addMember("img" + std::to_string(size) + ".png", pngBytes(size, juce::Colours::red));
-    return writer.toBytes();
+        members.push_back({"img" + std::to_string(size) + ".png", pngBytes(size, juce::Colours::red)});
+    return test_models::packageBytes(members);
 }
 
 inline void writeBytes(const juce::File& file, const Bytes& bytes)

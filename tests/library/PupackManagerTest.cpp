@@ -163,6 +163,19 @@ TEST_F(PupackManagerTest, AnotherPackageWithTheSameFileNameGetsAFreeName)
     EXPECT_EQ(readBytes(juce::File(library->findRecord("BobMale")->filePath)), readBytes(bob));
 }
 
+TEST_F(PupackManagerTest, CopyIsNamedSoThatTheNextStartFindsIt)
+{
+    start();
+    ASSERT_EQ(library->install(makePackageFile("Voice.PPC", spec("Bob"))),
+              PupackManager::InstallResult::installed);
+    ASSERT_EQ(library->install(makePackageFile("carol", spec("Carol"))),
+              PupackManager::InstallResult::installed);
+    EXPECT_EQ(fileNames(appendFolder()), juce::StringArray("Voice.ppc", "carol.ppc"));
+
+    restart();
+    EXPECT_EQ(recordIdentifiers(), juce::StringArray("BobMale", "CarolMale"));
+}
+
 TEST_F(PupackManagerTest, BrokenFilesAreSkippedAndABrokenInstallIsReported)
 {
     writeBytes(appendFolder().getChildFile("truncated.ppc"),
