@@ -2,6 +2,9 @@
 
 #include "library/AtomicFileWrite.h"
 
+#include <set>
+#include <string>
+
 using namespace library_test;
 using tessel::PupackManager;
 
@@ -255,4 +258,20 @@ TEST(AtomicFileWrite, ReplacesTheWholeFileOrLeavesEverythingAsItWas)
 
     EXPECT_EQ(folder.findChildFiles(juce::File::findFilesAndDirectories, false, "*").size(), 2);
     folder.deleteRecursively();
+}
+
+TEST(EmbeddedPupacks, EveryEmbeddedPackageOpensWithItsOwnIdentifier)
+{
+    // Whatever resources/models held at build time; the images and translations are not packages.
+    std::set<std::string> identifiers;
+    for (const auto& embedded : PupackManager::getEmbeddedPupacks())
+    {
+        SCOPED_TRACE(embedded.fileName);
+        EXPECT_TRUE(embedded.fileName.endsWith(".ppc"));
+        const Pupack package(embedded.data, embedded.size);
+        EXPECT_EQ(package.status(), 0);
+        EXPECT_FALSE(package.sampleRates().empty());
+        EXPECT_TRUE(identifiers.insert(package.displayName()).second)
+            << "two built-in packages share an identifier";
+    }
 }
