@@ -46,7 +46,8 @@ void syncFolder(const juce::File& folder)
 }
 } // namespace
 
-juce::Result writeFileAtomically(const juce::File& target, const void* data, std::size_t size)
+juce::Result writeFileAtomically(const juce::File& target, const void* data, std::size_t size,
+                                 const std::function<bool(const juce::File&)>& verify)
 {
     const auto folder = target.getParentDirectory();
     const auto temporary =
@@ -71,6 +72,12 @@ juce::Result writeFileAtomically(const juce::File& target, const void* data, std
     {
         ::unlink(temporary.getFullPathName().toRawUTF8());
         return juce::Result::fail(failure);
+    }
+
+    if (verify && !verify(temporary))
+    {
+        ::unlink(temporary.getFullPathName().toRawUTF8());
+        return juce::Result::fail("The written file " + temporary.getFullPathName() + " does not read back");
     }
 
     if (std::rename(temporary.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0)

@@ -192,19 +192,17 @@ PupackManager::Placement PupackManager::placePackage(const Pupack& package, cons
         older != nullptr && older->filePath.isNotEmpty() ? juce::File(older->filePath) : juce::File();
     const auto destination = chooseDestination(folder, fileName, olderFile);
 
-    if (const auto written = writeFileAtomically(destination, data, size); written.failed())
+    // The copy must read back as the same package before it takes its name, so that even a file
+    // replaced in place is never lost to a bad copy.
+    const auto readsBack = [&package](const juce::File& file)
+    { return isSamePackage(package, Pupack(file.getFullPathName().toStdString())); };
+    if (const auto written = writeFileAtomically(destination, data, size, readsBack); written.failed())
     {
         DBG("Package not written: " << written.getErrorMessage());
         return Placement::failed;
     }
 
     const Pupack copy(destination.getFullPathName().toStdString());
-    if (!isSamePackage(package, copy))
-    {
-        destination.deleteFile();
-        return Placement::failed;
-    }
-
     // The older version goes only once the new one is safely on disk. When its file cannot be
     // deleted, the new copy is withdrawn so that one version stays, as it was.
     if (olderFile != juce::File() && olderFile != destination && olderFile.existsAsFile() &&

@@ -248,6 +248,17 @@ TEST(AtomicFileWrite, ReplacesTheWholeFileOrLeavesEverythingAsItWas)
     EXPECT_EQ(target.loadFileAsString(), juce::String(second));
     EXPECT_EQ(target.getSize(), (juce::int64)sizeof second);
 
+    // A copy that does not read back never takes the name.
+    bool asked = false;
+    const auto rejectIt = [&asked](const juce::File& temporary)
+    {
+        asked = temporary.existsAsFile() && temporary.loadFileAsString() == juce::String("third");
+        return false;
+    };
+    EXPECT_TRUE(tessel::writeFileAtomically(target, "third", 5, rejectIt).failed());
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(target.loadFileAsString(), juce::String(second));
+
     // A folder in the way, and a folder that does not exist: failures, and nothing is left.
     const auto blocked = folder.getChildFile("blocked.ppc");
     ASSERT_TRUE(blocked.getChildFile("inside").create().wasOk());
