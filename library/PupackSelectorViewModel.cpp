@@ -258,8 +258,6 @@ void PupackSelectorViewModel::load()
         notifyListeners();
     }
 
-    renumberOrders();
-    rebuildGroups();
     storeTrees();
     notifyListeners();
 }
