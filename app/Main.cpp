@@ -1,0 +1,3 @@
+#include "app/OstrelPCApplication.h"
+
+START_JUCE_APPLICATION(tessel::OstrelPCApplication)

@@ -1,0 +1,135 @@
+#include "app/MainComponent.h"
+
+#include "app/MainWindow.h"
+#include "app/OstrelCommandTarget.h"
+#include "app/OstrelMenuBarModel.h"
+#include "app/PropertiesFileManager.h"
+#include "app/Translations.h"
+#include "audio/OstrelAudioService.h"
+#include "library/AudioServicePupackTarget.h"
+#include "library/PupackManager.h"
+#include "library/PupackSelectorViewModel.h"
+#include "remote/OstrelOSCReciever.h"
+#include "ui/InterfaceImages.h"
+
+namespace tessel
+{
+
+MainComponent::MainComponent(juce::PropertiesFile* file, MainWindow* window,
+                             juce::ApplicationCommandManager& manager)
+    : settingsFile(file), mainWindow(window), commandManager(manager)
+{
+    backgroundImage = getInterfaceImage("OstrelPC_GUI_Main_Sample_Bg.png");
+    setOpaque(true);
+}
+
+MainComponent::~MainComponent()
+{
+    cancelPendingUpdate();
+
+    if (mainScreen != nullptr)
+        mainScreen.reset();
+
+    menuBar.setModel(nullptr);
+    oscReceiver.reset();
+
+    if (menuBarRefresher != nullptr)
+        commandManager.removeListener(menuBarRefresher.get());
+    menuBarRefresher.reset();
+    menuBarModel.reset();
+
+    if (commandTarget != nullptr)
+    {
+        if (mainWindow != nullptr)
+            mainWindow->removeKeyListener(commandManager.getKeyMappings());
+        if (commandManager.getFirstCommandTarget(0) == commandTarget.get())
+            commandManager.setFirstCommandTarget(nullptr);
+    }
+    commandTarget.reset();
+    audioService.reset();
+    library.reset();
+}
+
+void MainComponent::createMenuBar()
+{
+    menuBarModel = std::make_unique<OstrelMenuBarModel>(commandManager);
+    menuBarRefresher = std::make_unique<OstrelMenuBarRefresher>(*menuBarModel, menuBar);
+    commandManager.addListener(menuBarRefresher.get());
+    addAndMakeVisible(menuBar);
+}
+
+void MainComponent::initialize()
+{
+    // 1. The audio service; its callbacks only ask for a refresh on the message loop.
+    audioService = std::make_shared<OstrelAudioService>();
+    audioService->onDeviceChanged = [this] { triggerAsyncUpdate(); };
+    audioService->onGraphRebuilt = [this] { triggerAsyncUpdate(); };
+    audioService->onStateChanged = [this] { triggerAsyncUpdate(); };
+
+    // 2. The model library, which extracts the built-in packages and lists every package.
+    auto* store = PropertiesFileManager::getInstance();
+    const auto settingsFolder =
+        settingsFile != nullptr ? settingsFile->getFile().getParentDirectory() : store->getSettingsFolder();
+    library = std::make_shared<PupackManager>(
+        settingsFolder, std::make_unique<AudioServicePupackTarget>(std::weak_ptr<OstrelAudioService>(audioService)),
+        Translations::getInstance()->getLanguage());
+
+    // 3. Its view model, registered with the settings store by its constructor.
+    library->setSelectorViewModel(std::make_unique<PupackSelectorViewModel>(*library, *store));
+
+    // 4. The main screen, which has the view model reopen the stored slots.
+    library->getSelectorViewModel()->load();
+
+    // 5. The OSC receiver, disconnected until the user connects it.
+    oscReceiver = std::make_unique<OstrelOSCReciever>();
+
+    // 7. The command target and the keyboard shortcuts, anywhere in the window.
+    commandTarget = std::make_shared<OstrelCommandTarget>(std::weak_ptr<OstrelAudioService>(audioService),
+                                                          std::weak_ptr<PupackManager>(library),
+                                                          std::weak_ptr<OstrelUI>(mainScreen));
+    commandTarget->setCommandManager(&commandManager);
+    commandManager.registerAllCommandsForTarget(commandTarget.get());
+    commandManager.setFirstCommandTarget(commandTarget.get());
+    if (mainWindow != nullptr)
+        mainWindow->addKeyListener(commandManager.getKeyMappings());
+
+    // 8. Remote messages invoke commands through the same manager.
+    oscReceiver->setCommandManager(&commandManager);
+
+    // 9. The menu bar follows the commands.
+    if (menuBarModel == nullptr)
+        createMenuBar();
+    menuBarModel->setApplicationCommandManagerToWatch(&commandManager);
+    menuBarRefresher->install();
+
+    // 10. The first refresh of the screen happens on the message loop.
+    triggerAsyncUpdate();
+    resized();
+}
+
+void MainComponent::refreshScreen()
+{
+}
+
+void MainComponent::handleAsyncUpdate()
+{
+    refreshScreen();
+}
+
+void MainComponent::resized()
+{
+    auto area = getLocalBounds();
+    menuBar.setBounds(area.removeFromTop(menuBarHeight));
+}
+
+void MainComponent::paint(juce::Graphics& g)
+{
+    g.fillAll(juce::Colour(0xff0d1117));
+    if (backgroundImage.isValid())
+    {
+        g.setOpacity(backgroundOpacity);
+        g.drawImage(backgroundImage, getLocalBounds().toFloat(), juce::RectanglePlacement::fillDestination);
+    }
+}
+
+} // namespace tessel
