@@ -7,7 +7,7 @@ namespace tessel
 {
 namespace
 {
-juce::AudioParameterChoice* findChoice(const NodePtr& node)
+juce::AudioParameterChoice* findChoice(const NodeSource& node)
 {
     if (findProcessor<DuckingProcessor>(node) == nullptr)
         return nullptr;
@@ -21,7 +21,7 @@ int max0(int v)
 }
 } // namespace
 
-DuckingUI::RippleIndicator::RippleIndicator(const NodePtr& duckingNode) : node(duckingNode)
+DuckingUI::RippleIndicator::RippleIndicator(NodeSource duckingNode) : node(std::move(duckingNode))
 {
     setInterfaceImage(drawable, "ducking_reactor_ripple.png", palette::guideGrey);
     addAndMakeVisible(drawable);
@@ -68,7 +68,7 @@ void DuckingUI::RippleIndicator::timerCallback()
     lastShown = voice;
 }
 
-DuckingUI::ReactorIndicator::ReactorIndicator(const NodePtr& duckingNode) : node(duckingNode)
+DuckingUI::ReactorIndicator::ReactorIndicator(NodeSource duckingNode) : node(std::move(duckingNode))
 {
     setInterfaceImage(drawable, "ducking_reactor_dot.png", palette::alertRed);
     drawable.setOpacity(0.0f);
@@ -121,7 +121,7 @@ void DuckingUI::ReactorIndicator::timerCallback()
     lastShown = active;
 }
 
-DuckingUI::DuckingUI(const NodePtr& duckingNode)
+DuckingUI::DuckingUI(NodeSource duckingNode)
     : ripple(duckingNode), title("MainUI_Ducking", 0.6f), reactor(duckingNode), node(duckingNode)
 {
     const char* curveFiles[3] = {"ducking_flat.png", "ducking_weak.png", "ducking_strong.png"};

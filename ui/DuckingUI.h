@@ -19,7 +19,7 @@ public:
     class RippleIndicator : public juce::Component, private juce::Timer
     {
     public:
-        explicit RippleIndicator(const NodePtr& duckingNode);
+        explicit RippleIndicator(NodeSource duckingNode);
         ~RippleIndicator() override;
         void resized() override;
 
@@ -29,7 +29,7 @@ public:
     private:
         void timerCallback() override;
 
-        const NodePtr& node;
+        NodeSource node;
         bool lastShown = false;
     };
 
@@ -38,7 +38,7 @@ public:
     class ReactorIndicator : public juce::Component, private juce::Timer
     {
     public:
-        explicit ReactorIndicator(const NodePtr& duckingNode);
+        explicit ReactorIndicator(NodeSource duckingNode);
         ~ReactorIndicator() override;
         void resized() override;
 
@@ -48,12 +48,12 @@ public:
     private:
         void timerCallback() override;
 
-        const NodePtr& node;
+        NodeSource node;
         bool lastShown = false;
     };
 
     /** @param duckingNode  the audio service's ducking node pointer (followed across rebuilds) */
-    explicit DuckingUI(const NodePtr& duckingNode);
+    explicit DuckingUI(NodeSource duckingNode);
     ~DuckingUI() override;
 
     /** Shows the processor's level: lights its button and its curve picture. Does nothing when the
@@ -80,7 +80,7 @@ public:
 private:
     void buttonClicked(int index);
 
-    const NodePtr& node;
+    NodeSource node;
     float cachedValue = -1.0f;
     int shownMode = 0;
 

@@ -10,7 +10,7 @@ int max0(int v)
 }
 } // namespace
 
-KnobPanel::KnobPanel(const juce::String& titleKey, const NodePtr& node, int parameterIndex)
+KnobPanel::KnobPanel(const juce::String& titleKey, NodeSource node, int parameterIndex)
     : title(titleKey, 0.6f), control(knob, valueField, node, parameterIndex, [this] { updateKnobPanel(); })
 {
     setUpKnob(knob);
@@ -49,7 +49,7 @@ void KnobPanel::enablementChanged()
     applyPanelEnablement(*this);
 }
 
-MixLevelUI::MixLevelUI(const NodePtr& mixerNode) : KnobPanel("MainUI_MixLevel", mixerNode, 1) {}
+MixLevelUI::MixLevelUI(NodeSource mixerNode) : KnobPanel("MainUI_MixLevel", mixerNode, 1) {}
 
-NoiseGateUI::NoiseGateUI(const NodePtr& noiseGateNode) : KnobPanel("MainUI_NoiseGate", noiseGateNode, 0) {}
+NoiseGateUI::NoiseGateUI(NodeSource noiseGateNode) : KnobPanel("MainUI_NoiseGate", noiseGateNode, 0) {}
 } // namespace tessel

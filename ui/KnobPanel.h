@@ -14,7 +14,7 @@ public:
     /** @param titleKey        translation key of the title
         @param node            the audio service's node pointer of the processor (followed across rebuilds)
         @param parameterIndex  the parameter's index in the processor's list */
-    KnobPanel(const juce::String& titleKey, const NodePtr& node, int parameterIndex);
+    KnobPanel(const juce::String& titleKey, NodeSource node, int parameterIndex);
     ~KnobPanel() override;
 
     /** Shows the parameter's value on the knob and the field, unless it is the one shown last. */
@@ -37,13 +37,13 @@ private:
 class MixLevelUI : public KnobPanel
 {
 public:
-    explicit MixLevelUI(const NodePtr& mixerNode);
+    explicit MixLevelUI(NodeSource mixerNode);
 };
 
 /** The noise gate panel: parameter "Noise Gate Trigger Level" (0) of the noise gate. */
 class NoiseGateUI : public KnobPanel
 {
 public:
-    explicit NoiseGateUI(const NodePtr& noiseGateNode);
+    explicit NoiseGateUI(NodeSource noiseGateNode);
 };
 } // namespace tessel

@@ -42,7 +42,7 @@ float LevelMeter::levelForReading(float rms, float minimumDecibels, float maximu
            (maximumDecibels - minimumDecibels);
 }
 
-void LevelMeter::updateFromProcessor(const NodePtr& node, float& lastReading)
+void LevelMeter::updateFromProcessor(const NodeSource& node, float& lastReading)
 {
     auto* meter = findProcessor<LevelMeterProcessor>(node);
 

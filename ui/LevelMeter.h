@@ -36,7 +36,7 @@ public:
     /** Reads the RMS of the level meter processor in node; when it differs from lastReading, writes
         the level, repaints and stores the reading in lastReading. Does nothing for an empty node or
         a node of another type. */
-    void updateFromProcessor(const NodePtr& node, float& lastReading);
+    void updateFromProcessor(const NodeSource& node, float& lastReading);
 
     /** The level in dB shown as empty. */
     float minimumLevel = -65.0f;

@@ -13,10 +13,10 @@ int max0(int v)
 }
 } // namespace
 
-OutputUI::OutputUI(const NodePtr& mixerNode, const NodePtr& muteNode, const NodePtr& meterNode,
+OutputUI::OutputUI(NodeSource mixerNode, NodeSource muteNode, NodeSource meterNode,
                    std::function<void(bool)> mutedSetter)
-    : title("MainUI_Output", 0.5f, juce::Justification::centredLeft), voiceMuteNode(muteNode),
-      outputMeterNode(meterNode), setMuted(std::move(mutedSetter)),
+    : title("MainUI_Output", 0.5f, juce::Justification::centredLeft), voiceMuteNode(std::move(muteNode)),
+      outputMeterNode(std::move(meterNode)), setMuted(std::move(mutedSetter)),
       control(slider, valueField, mixerNode, 2, [this] { updateKnobPanel(); })
 {
     frame.setImage(getInterfaceImage("hud_panel_slice9_l205_t190_r225_b240.png"), hudPanelInsets,

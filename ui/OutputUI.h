@@ -20,7 +20,7 @@ public:
         @param outputMeterNode  the output level meter's node pointer
         @param setMuted         mutes or unmutes the voice and the AUX signal together
         All node pointers are references to the audio service's own, followed across rebuilds. */
-    OutputUI(const NodePtr& mixerNode, const NodePtr& voiceMuteNode, const NodePtr& outputMeterNode,
+    OutputUI(NodeSource mixerNode, NodeSource voiceMuteNode, NodeSource outputMeterNode,
              std::function<void(bool)> setMuted);
     ~OutputUI() override;
 
@@ -37,8 +37,8 @@ public:
     LevelMeter meter;
 
 private:
-    const NodePtr& voiceMuteNode;
-    const NodePtr& outputMeterNode;
+    NodeSource voiceMuteNode;
+    NodeSource outputMeterNode;
     std::function<void(bool)> setMuted;
     PercentControl control;
     bool cachedMute = false;

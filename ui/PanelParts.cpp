@@ -14,6 +14,11 @@ juce::AudioProcessorParameter* findParameter(const NodePtr& node, int index)
     return juce::isPositiveAndBelow(index, parameters.size()) ? parameters[index] : nullptr;
 }
 
+juce::AudioProcessorParameter* findParameter(const NodeSource& source, int index)
+{
+    return source ? findParameter(source(), index) : nullptr;
+}
+
 void fitDrawable(juce::Drawable& drawable, juce::Rectangle<float> area)
 {
     if (area.isEmpty() || drawable.getDrawableBounds().isEmpty())
@@ -84,9 +89,9 @@ void ValueField::enablementChanged()
                                      : juce::MouseCursor::NormalCursor);
 }
 
-PercentControl::PercentControl(juce::Slider& s, ValueField& f, const NodePtr& n, int index,
+PercentControl::PercentControl(juce::Slider& s, ValueField& f, NodeSource n, int index,
                                std::function<void()> after)
-    : slider(s), field(f), node(n), parameterIndex(index), afterChange(std::move(after))
+    : slider(s), field(f), node(std::move(n)), parameterIndex(index), afterChange(std::move(after))
 {
     slider.setRange(minimum, maximum, 1.0);
     slider.setTextValueSuffix("%");

@@ -9,9 +9,13 @@
 
 namespace tessel
 {
-/** The graph node pointer a panel is bound to. Panels keep a reference to the pointer the audio
-    service holds, so they follow a rebuilt chain, and find their processor in it each time. */
+/** A node of the processor graph. */
 using NodePtr = juce::AudioProcessorGraph::Node::Ptr;
+
+/** Where a panel finds the node it is bound to: a function returning the audio service's current node
+    (under the service's graph lock). Panels ask for the node each time they use it, so they follow a
+    rebuilt chain; an empty function stands for an empty node. */
+using NodeSource = std::function<NodePtr()>;
 
 /** The node's processor when it is of type P; null for an empty node or another type. */
 template <typename P> P* findProcessor(const NodePtr& node)
@@ -19,8 +23,17 @@ template <typename P> P* findProcessor(const NodePtr& node)
     return node != nullptr ? dynamic_cast<P*>(node->getProcessor()) : nullptr;
 }
 
+/** The processor of the source's current node when it is of type P; null otherwise. The service keeps
+    the node alive: use the pointer on the message thread only, before anything can rebuild the chain. */
+template <typename P> P* findProcessor(const NodeSource& source)
+{
+    return source ? findProcessor<P>(source()) : nullptr;
+}
+
 /** The parameter at index of the node's processor; null for an empty node or a missing index. */
 juce::AudioProcessorParameter* findParameter(const NodePtr& node, int index);
+/** The parameter at index of the processor of the source's current node, or null. */
+juce::AudioProcessorParameter* findParameter(const NodeSource& source, int index);
 
 /** Fits a drawable uniformly and centred into area (in its parent's coordinates): scaled by
     min(area width / drawable width, area height / drawable height) and centred in both directions.
@@ -89,7 +102,7 @@ public:
         @param node            the node whose processor owns the parameter
         @param parameterIndex  the parameter's index in the processor's list
         @param afterChange     run after the control wrote the parameter (the panel's update) */
-    PercentControl(juce::Slider& slider, ValueField& field, const NodePtr& node, int parameterIndex,
+    PercentControl(juce::Slider& slider, ValueField& field, NodeSource node, int parameterIndex,
                    std::function<void()> afterChange);
 
     /** Shows the parameter's value on the control and the field unless it equals the cached one;
@@ -111,7 +124,7 @@ public:
 private:
     juce::Slider& slider;
     ValueField& field;
-    const NodePtr& node;
+    NodeSource node;
     const int parameterIndex;
     std::function<void()> afterChange;
     double cachedValue = -1.0;

@@ -14,7 +14,7 @@ int max0(int v)
 }
 } // namespace
 
-ReverbUI::ReverbUI(const NodePtr& reverbNode)
+ReverbUI::ReverbUI(NodeSource reverbNode)
     : title("MainUI_Space", 0.6f), node(reverbNode),
       control(knob, valueField, reverbNode, 1, [this] { updateReverbPanel(); })
 {

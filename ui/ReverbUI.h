@@ -13,7 +13,7 @@ class ReverbUI : public juce::Component
 {
 public:
     /** @param reverbNode  the audio service's reverb node pointer (followed across rebuilds) */
-    explicit ReverbUI(const NodePtr& reverbNode);
+    explicit ReverbUI(NodeSource reverbNode);
     ~ReverbUI() override;
 
     /** Shows the processor's program and wet level, unless both are the ones shown last. */
@@ -47,7 +47,7 @@ private:
     void fillProgramList();
     void showPicture(int programIndex);
 
-    const NodePtr& node;
+    NodeSource node;
     PercentControl control;
     juce::Rectangle<int> pictureArea;
     juce::Rectangle<int> ringArea;

@@ -13,9 +13,9 @@ int max0(int v)
 }
 } // namespace
 
-VoiceInputUI::VoiceInputUI(const NodePtr& meterNode)
+VoiceInputUI::VoiceInputUI(NodeSource meterNode)
     : title("MainUI_VoiceInput", 0.5f, juce::Justification::centredLeft), narrator("General_Narrator", 0.5f),
-      inputMeterNode(meterNode)
+      inputMeterNode(std::move(meterNode))
 {
     frame.setImage(getInterfaceImage("hud_panel_slice9_l205_t190_r225_b240.png"), hudPanelInsets,
                    juce::Colour(palette::accentBlue));

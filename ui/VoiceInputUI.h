@@ -15,7 +15,7 @@ class VoiceInputUI : public juce::Component
 public:
     /** @param inputMeterNode  the audio service's input level meter node pointer (followed across
                                rebuilds) */
-    explicit VoiceInputUI(const NodePtr& inputMeterNode);
+    explicit VoiceInputUI(NodeSource inputMeterNode);
     ~VoiceInputUI() override;
 
     /** Shows the narrator of the active model; an empty name shows the translation of
@@ -31,7 +31,7 @@ public:
     LevelMeter meter;
 
 private:
-    const NodePtr& inputMeterNode;
+    NodeSource inputMeterNode;
     float lastReading = 0.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VoiceInputUI)

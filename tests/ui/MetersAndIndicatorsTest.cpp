@@ -55,7 +55,8 @@ TEST(LevelMeter, FollowsTheProcessorEveryTickAndIgnoresAnEmptyNode)
     TestChain chain;
     LevelMeter meter;
     float lastReading = 0.0f;
-    meter.setUpdateCallback([&] { meter.updateFromProcessor(chain.inputMeterNode, lastReading); });
+    meter.setUpdateCallback([&]
+                            { meter.updateFromProcessor(TestChain::of(chain.inputMeterNode), lastReading); });
 
     auto full = constantSignal(1, 4000, 1.0f);
     chain.feed(chain.inputMeterNode, full);
@@ -69,9 +70,9 @@ TEST(LevelMeter, FollowsTheProcessorEveryTickAndIgnoresAnEmptyNode)
     EXPECT_NEAR(meter.getLevel(), 45.0f / 77.0f, 1e-4f);
 
     // A node that is empty (or holds another processor) leaves the meter as it is.
-    meter.setUpdateCallback([&] { meter.updateFromProcessor(chain.emptyNode, lastReading); });
+    meter.setUpdateCallback([&] { meter.updateFromProcessor(TestChain::of(chain.emptyNode), lastReading); });
     runMessageLoop(100);
-    meter.setUpdateCallback([&] { meter.updateFromProcessor(chain.mixerNode, lastReading); });
+    meter.setUpdateCallback([&] { meter.updateFromProcessor(TestChain::of(chain.mixerNode), lastReading); });
     runMessageLoop(100);
     EXPECT_NEAR(meter.getLevel(), 45.0f / 77.0f, 1e-4f);
 }
@@ -139,7 +140,7 @@ struct DuckingIndicators : ::testing::Test
     float dotOpacity() { return panel.reactor.drawable.getOpacity(); }
 
     TestChain chain;
-    DuckingUI panel{chain.duckingNode};
+    DuckingUI panel{TestChain::of(chain.duckingNode)};
     juce::AudioParameterChoice* choice = nullptr;
 };
 

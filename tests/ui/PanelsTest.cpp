@@ -54,7 +54,7 @@ void typeInto(ValueField& field, const juce::String& typed)
 TEST(KnobPanels, TypedValuesAreClampedShownAsPercentAndWritten)
 {
     TestChain chain;
-    MixLevelUI panel(chain.mixerNode);
+    MixLevelUI panel(TestChain::of(chain.mixerNode));
     panel.setBounds(0, 0, 260, 282);
     auto& auxLevel = parameterOf(chain.mixerNode, 1);
 
@@ -83,7 +83,7 @@ TEST(KnobPanels, TypedValuesAreClampedShownAsPercentAndWritten)
 TEST(KnobPanels, KnobWritesTheParameterAndUpdateShowsChangesMadeElsewhere)
 {
     TestChain chain;
-    NoiseGateUI panel(chain.noiseGateNode);
+    NoiseGateUI panel(TestChain::of(chain.noiseGateNode));
     panel.setBounds(0, 0, 260, 282);
     auto& trigger = parameterOf(chain.noiseGateNode, 0);
 
@@ -111,7 +111,7 @@ TEST(KnobPanels, KnobWritesTheParameterAndUpdateShowsChangesMadeElsewhere)
     panel.valueField.label.hideEditor(true);
 
     // Without a processor the panel does nothing.
-    NoiseGateUI unbound(chain.emptyNode);
+    NoiseGateUI unbound(TestChain::of(chain.emptyNode));
     unbound.updateKnobPanel();
     unbound.knob.setValue(10.0, juce::sendNotificationSync);
     EXPECT_EQ(unbound.valueField.label.getText(), "");
@@ -135,7 +135,7 @@ struct DuckingPanel : ::testing::Test
     juce::Colour curveColour(int i) { return panel.curves[(size_t)i].getOverlayColour(); }
 
     TestChain chain;
-    DuckingUI panel{chain.duckingNode};
+    DuckingUI panel{TestChain::of(chain.duckingNode)};
 };
 
 TEST_F(DuckingPanel, ClickingWeakTwiceWritesOnceAndKeepsWeakLit)
@@ -195,7 +195,7 @@ TEST_F(DuckingPanel, FollowsTheChoiceMadeElsewhereAndGoesGreyWhenDisabled)
 TEST(ReverbPanel, ListsTheProgramsAndShowsTheirPicturesInOrder)
 {
     TestChain chain;
-    ReverbUI panel(chain.reverbNode);
+    ReverbUI panel(TestChain::of(chain.reverbNode));
     panel.setBounds(0, 0, 520, 282);
     auto& reverb = chain.processor<ReverbProcessor>(chain.reverbNode);
 
@@ -223,7 +223,7 @@ TEST(ReverbPanel, ListsTheProgramsAndShowsTheirPicturesInOrder)
 TEST(ReverbPanel, RingGrowsWithTheWetLevel)
 {
     TestChain chain;
-    ReverbUI panel(chain.reverbNode);
+    ReverbUI panel(TestChain::of(chain.reverbNode));
     panel.setBounds(0, 0, 520, 282);
     panel.updateReverbPanel();
     const auto area = panel.getRingArea().toFloat();
@@ -244,7 +244,8 @@ TEST(OutputPanel, MuteGoesThroughTheServiceAndFollowsTheVoiceMute)
 {
     TestChain chain;
     std::vector<bool> calls;
-    OutputUI panel(chain.mixerNode, chain.voiceMuteNode, chain.outputMeterNode,
+    OutputUI panel(TestChain::of(chain.mixerNode), TestChain::of(chain.voiceMuteNode),
+                   TestChain::of(chain.outputMeterNode),
                    [&](bool muted)
                    {
                        calls.push_back(muted);
@@ -291,10 +292,11 @@ TEST(PanelGeometry, EveryPartStaysInsideItsPanelAtTheSmallestAndLargestSizes)
 {
     TestChain chain;
     AuxInputUI aux;
-    DuckingUI ducking(chain.duckingNode);
-    MixLevelUI mixLevel(chain.mixerNode);
-    ReverbUI reverb(chain.reverbNode);
-    OutputUI output(chain.mixerNode, chain.voiceMuteNode, chain.outputMeterNode, {});
+    DuckingUI ducking(TestChain::of(chain.duckingNode));
+    MixLevelUI mixLevel(TestChain::of(chain.mixerNode));
+    ReverbUI reverb(TestChain::of(chain.reverbNode));
+    OutputUI output(TestChain::of(chain.mixerNode), TestChain::of(chain.voiceMuteNode),
+                    TestChain::of(chain.outputMeterNode), {});
 
     // Panel sizes of the 1065 x 665 and 2880 x 1800 content areas.
     for (const float scale : {665.0f / 1000.0f, 1.8f})

@@ -21,6 +21,12 @@ struct TestChain
         the channel counts the chain gives it. */
     void feed(const NodePtr& node, juce::AudioBuffer<float>& signal);
 
+    /** A source that always returns this node pointer's current value (as the service's accessors do). */
+    static NodeSource of(const NodePtr& node)
+    {
+        return [&node] { return node; };
+    }
+
     /** The processor of a node as its concrete type. */
     template <typename P> P& processor(const NodePtr& node)
     {
