@@ -10,9 +10,9 @@
 namespace tessel
 {
 /** The message overlay of the main screen: shows the error-message manager's current message as a
-    red line over the header. A blocking message also dims the whole screen to 50 % black and takes
-    every click, except on the overlay's own settings button, which sits exactly over the header's so
-    that the settings stay reachable.
+    red line over the header, between the logo and the reset buttons. A blocking message also dims the whole
+   screen to 50 % black and takes every click, except on the overlay's own settings button, which sits exactly
+   over the header's so that the settings stay reachable.
 
     Registers itself as a display of the error-message manager when built and leaves it when
     destroyed. Starts hidden. */
@@ -42,7 +42,10 @@ public:
     SettingsButton settings;
 
 private:
+    void layOutLabel();
+
     float opacity = 0.0f;
+    juce::Rectangle<int> headerBounds;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(CautionUI)
 };

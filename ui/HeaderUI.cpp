@@ -75,31 +75,57 @@ void HeaderUI::invoke(int commandId)
         onCommand(commandId);
 }
 
+namespace
+{
+/** The header's horizontal layout, shared by resized() and freeBand(). */
+struct HeaderColumns
+{
+    HeaderColumns(int w, int h)
+    {
+        lineHeight = juce::jmin(h, 2);
+        innerHeight = h - lineHeight;
+        logoWidth = juce::jmin(w, (int)(2.5 * h));
+
+        int g = w - logoWidth;
+        const int s = juce::jmin(g, h);
+        g = max0(g - s - 47);
+        resetTop = (int)(0.35 * innerHeight);
+        hardWidth = juce::jmin(g, h);
+        hardX = logoWidth + g - hardWidth;
+
+        g = max0(g - hardWidth - 47);
+        softWidth = juce::jmin(g, h);
+        softX = logoWidth + g - softWidth;
+    }
+
+    int lineHeight, innerHeight, logoWidth, resetTop, hardX, hardWidth, softX, softWidth;
+};
+} // namespace
+
+juce::Rectangle<int> HeaderUI::freeBand(int width, int height)
+{
+    const HeaderColumns columns(width, height);
+    const int right = columns.softWidth > 0 ? columns.softX : width;
+    return {columns.logoWidth, 0, max0(right - columns.logoWidth), height};
+}
+
 void HeaderUI::resized()
 {
     const int w = getWidth();
     const int h = getHeight();
-    const int lineHeight = juce::jmin(h, 2);
-    const int innerHeight = h - lineHeight;
+    const HeaderColumns columns(w, h);
 
-    hairline.setBounds(0, h - lineHeight, w, lineHeight);
+    hairline.setBounds(0, h - columns.lineHeight, w, columns.lineHeight);
 
-    const int logoWidth = juce::jmin(w, (int)(2.5 * h));
-    const int logoInset = (int)(0.2 * innerHeight);
-    fitDrawable(logo, juce::Rectangle<int>(0, logoInset, logoWidth, innerHeight - 2 * logoInset).toFloat());
+    const int logoInset = (int)(0.2 * columns.innerHeight);
+    fitDrawable(
+        logo,
+        juce::Rectangle<int>(0, logoInset, columns.logoWidth, columns.innerHeight - 2 * logoInset).toFloat());
 
     settings.setBounds(SettingsButton::boundsInHeader(w, h));
 
-    int g = w - logoWidth;
-    const int s = juce::jmin(g, h);
-    g = max0(g - s - 47);
-
-    const int r = (int)(0.35 * innerHeight);
-    const int s2 = juce::jmin(g, h);
-    hardReset.setBounds(logoWidth + g - s2, r, s2, max0(innerHeight - 2 * r));
-
-    g = max0(g - s2 - 47);
-    const int s3 = juce::jmin(g, h);
-    softReset.setBounds(logoWidth + g - s3, r, s3, max0(innerHeight - 2 * r));
+    const int resetHeight = max0(columns.innerHeight - 2 * columns.resetTop);
+    hardReset.setBounds(columns.hardX, columns.resetTop, columns.hardWidth, resetHeight);
+    softReset.setBounds(columns.softX, columns.resetTop, columns.softWidth, resetHeight);
 }
 } // namespace tessel

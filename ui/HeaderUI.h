@@ -33,6 +33,11 @@ public:
 
     void resized() override;
 
+    /** The free band of a header of width x height pixels: from the logo's right edge to the left
+        edge of SOFT RESET (the whole width right of the logo when there is no room for the buttons),
+        full height. */
+    static juce::Rectangle<int> freeBand(int width, int height);
+
     SettingsButton settings;
     Slice9 hairline;
     juce::DrawableImage logo;

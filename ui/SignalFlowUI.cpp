@@ -93,6 +93,11 @@ void SignalFlowUI::timerCallback()
 void SignalFlowUI::setBypass(bool shouldBypass)
 {
     const juce::ScopedLock sl(lock);
+
+    // The screen asks on every refresh; the buffered picture is redrawn only when the set changes.
+    if (shouldBypass == bypassed && flow[0].getImage().isValid())
+        return;
+
     bypassed = shouldBypass;
 
     for (size_t i = 0; i < flow.size(); ++i)

@@ -23,7 +23,8 @@ public:
     ~SignalFlowUI() override;
 
     /** Shows the bypass pictures (true) or the active pictures (false) on all four layers at once,
-        keeping their opacities; lays out again and repaints. */
+        keeping their opacities; lays out again and repaints. Nothing happens when that set is shown
+        already. */
     void setBypass(bool bypassed);
     /** Whether the bypass pictures are shown. */
     bool isBypassed() const noexcept { return bypassed; }
