@@ -1,6 +1,6 @@
 #include "ui/CautionUI.h"
 
-#include "ui/MainCommands.h"
+#include "app/CommandIds.h"
 #include "ui/Palette.h"
 
 namespace tessel
@@ -18,7 +18,7 @@ CautionUI::CautionUI()
     settings.onClick = [this]
     {
         if (onCommand)
-            onCommand(commands::showHideSettings);
+            onCommand(CommandIds::showHideSettingsUI);
     };
     addAndMakeVisible(settings);
 

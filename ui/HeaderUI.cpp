@@ -1,7 +1,7 @@
 #include "ui/HeaderUI.h"
 
+#include "app/CommandIds.h"
 #include "ui/InterfaceImages.h"
-#include "ui/MainCommands.h"
 #include "ui/Palette.h"
 
 namespace tessel
@@ -45,7 +45,7 @@ juce::Rectangle<int> SettingsButton::boundsInHeader(int width, int height)
 
 HeaderUI::HeaderUI()
 {
-    settings.onClick = [this] { invoke(commands::showHideSettings); };
+    settings.onClick = [this] { invoke(CommandIds::showHideSettingsUI); };
     addAndMakeVisible(settings);
 
     hairline.setImage(getInterfaceImage("hairline_slice9_l1_t1_r3_b3.png"), hairlineInsets,
@@ -57,11 +57,11 @@ HeaderUI::HeaderUI()
     addAndMakeVisible(logo);
 
     setUpResetButton(softReset, "SOFT RESET", "OstrelGeneric_SoftResetButton");
-    softReset.onClick = [this] { invoke(commands::softReset); };
+    softReset.onClick = [this] { invoke(CommandIds::restartAudioProcessor); };
     addAndMakeVisible(softReset);
 
     setUpResetButton(hardReset, "HARD RESET", "OstrelGeneric_HardResetButton");
-    hardReset.onClick = [this] { invoke(commands::hardReset); };
+    hardReset.onClick = [this] { invoke(CommandIds::restartAudioDevice); };
     addAndMakeVisible(hardReset);
 
     setBufferedToImage(true);

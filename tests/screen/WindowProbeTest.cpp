@@ -1,9 +1,9 @@
 #include "support/JuceTestEnvironment.h"
-#include "ui/X11Atoms.h"
+#include "tests/screen/WindowManagerAtoms.h"
 
 TEST(WindowProbe, OpensAWindow)
 {
-    tessel::ensureWindowManagerAtoms();
+    tessel::test::ensureWindowManagerAtoms();
     juce::Component c;
     c.setSize(300, 200);
     c.addToDesktop(juce::ComponentPeer::windowHasTitleBar);

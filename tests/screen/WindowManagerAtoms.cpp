@@ -1,8 +1,8 @@
-#include "ui/X11Atoms.h"
+#include "tests/screen/WindowManagerAtoms.h"
 
 #include <juce_core/juce_core.h>
 
-namespace tessel
+namespace tessel::test
 {
 void ensureWindowManagerAtoms()
 {
@@ -46,4 +46,4 @@ void ensureWindowManagerAtoms()
     flush(display);
 #endif
 }
-} // namespace tessel
+} // namespace tessel::test
