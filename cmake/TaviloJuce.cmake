@@ -20,8 +20,7 @@ target_link_libraries(tavilo_juce
         juce::juce_audio_utils
         juce::juce_osc
     PUBLIC
-        juce::juce_recommended_config_flags
-        juce::juce_recommended_lto_flags)
+        juce::juce_recommended_config_flags)
 
 target_compile_definitions(tavilo_juce
     PUBLIC

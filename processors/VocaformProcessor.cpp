@@ -70,20 +70,9 @@ void VocaformProcessor::synchroniseParameters()
 
 void VocaformProcessor::resetResampling()
 {
-    downInterpolator.reset();
-    upInterpolator.reset();
-
-    // Room for the largest block at the highest model rate, so that no block allocates.
-    const int maxConverted = conversionSamplesFor(blockSize, deviceRate, modelRateHigh) + 1;
-    const int capacity = std::max({1, blockSize, maxConverted});
-    downBuffer.setSize(1, capacity);
-    doubleWork.setSize(1, capacity);
-    floatWork.setSize(1, capacity);
-    upBuffer.setSize(1, std::max(1, blockSize));
-    downBuffer.clear();
-    doubleWork.clear();
-    floatWork.clear();
-    upBuffer.clear();
+    // Sized for the largest block at the conversion rate (the high rate before the first model),
+    // so that no block allocates.
+    adapter.prepare(deviceRate, conversionRate > 0.0 ? conversionRate : modelRateHigh, blockSize);
 }
 
 void VocaformProcessor::prepareToPlay(double sampleRate, int maximumExpectedSamplesPerBlock)
@@ -112,35 +101,9 @@ void VocaformProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::Mid
 
     synchroniseParameters();
 
-    float* samples = buffer.getWritePointer(0);
-    const int total = buffer.getNumSamples();
-    // A block longer than announced is converted in pieces of the prepared size.
-    for (int start = 0; start < total; start += blockSize)
-    {
-        const int n = std::min(blockSize, total - start);
-        const int m = conversionSamplesFor(n, deviceRate, conversionRate);
-        if (m <= 0)
-            continue;
-
-        // Exact ratios: the interpolators consume exactly n (and m) samples per block and never
-        // drift past the block's end.
-        downInterpolator.process(static_cast<double>(n) / m, samples + start, downBuffer.getWritePointer(0),
-                                 m, n, 0);
-
-        double* converted = doubleWork.getWritePointer(0);
-        const float* down = downBuffer.getReadPointer(0);
-        for (int i = 0; i < m; ++i)
-            converted[i] = down[i];
-        facade->process(converted, m);
-        lastEngineBlockSamples = m;
-
-        float* work = floatWork.getWritePointer(0);
-        for (int i = 0; i < m; ++i)
-            work[i] = static_cast<float>(converted[i]);
-
-        upInterpolator.process(static_cast<double>(m) / n, work, upBuffer.getWritePointer(0), n, m, 0);
-        std::copy_n(upBuffer.getReadPointer(0), n, samples + start);
-    }
+    const int n = buffer.getNumSamples();
+    adapter.process(buffer.getWritePointer(0), n, *facade);
+    lastEngineBlockSamples = adapter.modelSamplesFor(std::min(n, blockSize));
 }
 
 void VocaformProcessor::processBlock(juce::AudioBuffer<double>& buffer, juce::MidiBuffer& midi)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Vocaform.h"
+#include "processors/ModelRateAdapter.h"
 #include "processors/ProcessorBase.h"
 
 #include <atomic>
@@ -98,12 +99,7 @@ private:
     double deviceRate = 0.0;
     int blockSize = 0;
     double conversionRate = 0.0;
-    juce::LagrangeInterpolator downInterpolator;
-    juce::LagrangeInterpolator upInterpolator;
-    juce::AudioBuffer<float> downBuffer;
-    juce::AudioBuffer<float> upBuffer;
-    juce::AudioBuffer<double> doubleWork;
-    juce::AudioBuffer<float> floatWork;
+    ModelRateAdapter adapter; // resampling between the device and the conversion rate
 
     std::atomic<int> lastEngineBlockSamples{0};
 
