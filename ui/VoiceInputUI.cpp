@@ -13,9 +13,9 @@ int max0(int v)
 }
 } // namespace
 
-VoiceInputUI::VoiceInputUI(NodeSource meterNode)
+VoiceInputUI::VoiceInputUI(NodeSource meterNode, PupackSelectorViewModel* model)
     : title("MainUI_VoiceInput", 0.5f, juce::Justification::centredLeft), narrator("General_Narrator", 0.5f),
-      inputMeterNode(std::move(meterNode))
+      inputMeterNode(std::move(meterNode)), viewModel(model)
 {
     frame.setImage(getInterfaceImage("hud_panel_slice9_l205_t190_r225_b240.png"), hudPanelInsets,
                    juce::Colour(palette::accentBlue));
@@ -32,9 +32,22 @@ VoiceInputUI::VoiceInputUI(NodeSource meterNode)
     addAndMakeVisible(meter);
 
     setNarrator({});
+
+    if (viewModel != nullptr)
+        viewModel->addListener(this);
 }
 
-VoiceInputUI::~VoiceInputUI() = default;
+VoiceInputUI::~VoiceInputUI()
+{
+    if (viewModel != nullptr)
+        viewModel->removeListener(this);
+}
+
+void VoiceInputUI::pupackSelectionChanged()
+{
+    const auto identifier = viewModel->getSlotIdentifier(viewModel->getSelectedSlot());
+    setNarrator(viewModel->findEntry(identifier).getNarrator());
+}
 
 void VoiceInputUI::setNarrator(const juce::String& name)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/PupackSelectorViewModel.h"
 #include "ui/LevelMeter.h"
 #include "ui/PanelParts.h"
 #include "ui/Slice9.h"
@@ -10,12 +11,14 @@ namespace tessel
 {
 /** The input panel of the main screen: the title, the microphone symbol, the input level meter and
     the narrator of the active model, in a HUD frame. Not buffered: its meter animates. */
-class VoiceInputUI : public juce::Component
+class VoiceInputUI : public juce::Component, private PupackSelectorViewModel::Listener
 {
 public:
     /** @param inputMeterNode  the audio service's input level meter node pointer (followed across
-                               rebuilds) */
-    explicit VoiceInputUI(NodeSource inputMeterNode);
+                               rebuilds)
+        @param viewModel       the model selector view model whose active model's narrator is shown
+                               (not owned; may be null) */
+    VoiceInputUI(NodeSource inputMeterNode, PupackSelectorViewModel* viewModel);
     ~VoiceInputUI() override;
 
     /** Shows the narrator of the active model; an empty name shows the translation of
@@ -31,7 +34,10 @@ public:
     LevelMeter meter;
 
 private:
+    void pupackSelectionChanged() override;
+
     NodeSource inputMeterNode;
+    PupackSelectorViewModel* viewModel;
     float lastReading = 0.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VoiceInputUI)

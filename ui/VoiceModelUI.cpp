@@ -14,9 +14,9 @@ int max0(int v)
 }
 } // namespace
 
-VoiceModelUI::VoiceModelUI(NodeSource vocaform, NodeSource gain)
+VoiceModelUI::VoiceModelUI(NodeSource vocaform, NodeSource gain, PupackSelectorViewModel* model)
     : title("MainUI_VoiceConversionModel", 0.5f, juce::Justification::centredLeft),
-      vocaformNode(std::move(vocaform)), gainNode(std::move(gain))
+      vocaformNode(std::move(vocaform)), gainNode(std::move(gain)), viewModel(model)
 {
     frame.setImage(getInterfaceImage("hud_panel_slice9_l205_t190_r225_b240.png"), hudPanelInsets,
                    juce::Colour(palette::accentBlue));
@@ -60,13 +60,45 @@ VoiceModelUI::VoiceModelUI(NodeSource vocaform, NodeSource gain)
         addAndMakeVisible(slot.clickArea);
 
         slot.chooser.setComponentID("OstrelStyle_PupackTargetDropDown");
+        slot.chooser.comboBox.onChange = [this, i] { modelChosen(i); };
         addAndMakeVisible(slot.chooser);
     }
 
     slots[0].clickArea.setToggleState(true, juce::dontSendNotification);
+
+    if (viewModel != nullptr)
+    {
+        activeSlot = viewModel->getSelectedSlot();
+        viewModel->addListener(this);
+    }
 }
 
-VoiceModelUI::~VoiceModelUI() = default;
+VoiceModelUI::~VoiceModelUI()
+{
+    if (viewModel != nullptr)
+        viewModel->removeListener(this);
+}
+
+void VoiceModelUI::pupackSelectionChanged()
+{
+    updateModelPanel();
+}
+
+juce::String VoiceModelUI::getIdentifierOfItem(int slot, int itemId) const
+{
+    const auto& identifiers = slots[(size_t)slot].identifiers;
+    const auto it = identifiers.find(itemId);
+    return it != identifiers.end() ? it->second : juce::String();
+}
+
+void VoiceModelUI::modelChosen(int slot)
+{
+    const int itemId = slots[(size_t)slot].chooser.comboBox.getSelectedId();
+    const auto identifier = getIdentifierOfItem(slot, itemId);
+
+    if (viewModel != nullptr && itemId != 0 && identifier != viewModel->getSlotIdentifier(slot))
+        viewModel->setSlot(slot, identifier);
+}
 
 bool VoiceModelUI::isBypassed() const
 {
@@ -106,6 +138,10 @@ void VoiceModelUI::bypassClicked()
 
 void VoiceModelUI::slotClicked(int slot)
 {
+    // The view model notifies, and the update shows the new selection.
+    if (viewModel != nullptr)
+        viewModel->selectSlot(slot);
+
     activeSlot = slot;
     auto& other = slots[(size_t)(1 - slot)];
     other.clickArea.toFront(false);
@@ -114,8 +150,97 @@ void VoiceModelUI::slotClicked(int slot)
     other.chooser.setEnabled(false);
 }
 
+void VoiceModelUI::rebuildChoosers()
+{
+    for (int i = 0; i < 2; ++i)
+    {
+        auto& slot = slots[(size_t)i];
+        auto& box = slot.chooser.comboBox;
+        box.clear(juce::dontSendNotification);
+        slot.identifiers.clear();
+        box.setTextWhenNoChoicesAvailable(TRANS("VoiceModel_NoPupack"));
+        box.setTextWhenNothingSelected(TRANS("VoiceModel_NoPupackSelection"));
+
+        if (viewModel == nullptr)
+        {
+            slot.chooser.setLabelText({});
+            continue;
+        }
+
+        // One sub-menu per character, one item per model, item IDs counted from 1 in group order.
+        int itemId = 1;
+        int selectedId = 0;
+        const auto slotIdentifier = viewModel->getSlotIdentifier(i);
+
+        for (const auto& group : viewModel->getGroups())
+        {
+            juce::PopupMenu models;
+
+            for (const auto* member : group.members)
+            {
+                if (member == nullptr)
+                    continue;
+
+                const auto identifier = member->getIdentifier();
+                models.addItem(itemId, member->getDisplayName());
+                slot.identifiers[itemId] = identifier;
+
+                if (identifier.isNotEmpty() && identifier == slotIdentifier)
+                    selectedId = itemId;
+
+                ++itemId;
+            }
+
+            box.getRootMenu()->addSubMenu(group.target, models);
+        }
+
+        box.setSelectedId(selectedId, juce::dontSendNotification);
+        slot.chooser.setLabelText(
+            slotIdentifier.isNotEmpty() ? viewModel->findEntry(slotIdentifier).getTarget() : juce::String());
+    }
+}
+
+void VoiceModelUI::showPictures()
+{
+    for (int i = 0; i < 2; ++i)
+    {
+        auto& slot = slots[(size_t)i];
+        const auto identifier = viewModel != nullptr ? viewModel->getSlotIdentifier(i) : juce::String();
+        const auto box = slot.pictureBox;
+
+        if (identifier.isEmpty())
+        {
+            if (slot.shownImage.isNotEmpty() || !slot.picture.getImage().isValid())
+            {
+                setInterfaceImage(slot.picture, "symbol_image_placeholder.png", 0xffffffff);
+                slot.shownImage = {};
+            }
+        }
+        else
+        {
+            // Opening the package for its picture is worth it only when the model or the size changed.
+            const auto key =
+                identifier + "@" + juce::String(box.getWidth()) + "x" + juce::String(box.getHeight());
+
+            if (key != slot.shownImage)
+            {
+                slot.picture.setImage(viewModel->getSlotImage(i, box.getWidth(), box.getHeight()));
+                slot.picture.setOverlayColour(juce::Colours::transparentBlack);
+                slot.shownImage = key;
+            }
+        }
+
+        fitDrawable(slot.picture, box.toFloat());
+    }
+}
+
 void VoiceModelUI::updateModelPanel()
 {
+    if (viewModel != nullptr)
+        activeSlot = viewModel->getSelectedSlot();
+
+    rebuildChoosers();
+
     const bool bypassed = isBypassed();
     showSlotState(bypassed);
 
@@ -189,6 +314,9 @@ void VoiceModelUI::resized()
     for (int i = 0; i < 2; ++i)
         layOutSlot(i, {x0 + 6, x0 + t + 18 + i * (r / 2), max0(inner - 12), max0(r / 2 - 36)}, contentHeight,
                    inner);
+
+    // The pictures are asked for at the size they are shown at.
+    showPictures();
 }
 
 void VoiceModelUI::layOutSlot(int index, juce::Rectangle<int> frameBounds, int contentHeight, int innerWidth)
@@ -210,7 +338,7 @@ void VoiceModelUI::layOutSlot(int index, juce::Rectangle<int> frameBounds, int c
 
     const int pictureX = x0 + 12 + markWidth + 4;
     const int pictureWidth = max0(juce::jmin(2 * k, x0 + 12 + leftPart - pictureX) - 4);
-    fitDrawable(slot.picture, juce::Rectangle<int>(pictureX, y, pictureWidth, contentHeight).toFloat());
+    slot.pictureBox = {pictureX, y, pictureWidth, contentHeight};
 
     const int fh = frameBounds.getHeight();
     const int inset = (int)(0.3 * fh);
