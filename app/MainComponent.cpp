@@ -9,8 +9,11 @@
 #include "library/AudioServicePupackTarget.h"
 #include "library/PupackManager.h"
 #include "library/PupackSelectorViewModel.h"
+#include "app/SimpleSettingsOverlay.h"
 #include "remote/OstrelOSCReciever.h"
+#include "remote/OstrelOSCRecieverEditor.h"
 #include "ui/InterfaceImages.h"
+#include "ui/OstrelUI.h"
 
 namespace tessel
 {
@@ -21,14 +24,30 @@ MainComponent::MainComponent(juce::PropertiesFile* file, MainWindow* window,
 {
     backgroundImage = getInterfaceImage("OstrelPC_GUI_Main_Sample_Bg.png");
     setOpaque(true);
+    screenArea.setInterceptsMouseClicks(false, true);
+    addAndMakeVisible(screenArea);
 }
 
 MainComponent::~MainComponent()
 {
     cancelPendingUpdate();
 
+    // The service may outlive this component by a moment (the command target's and the library's
+    // references are weak, but a callback would still reach a component that is gone).
+    if (audioService != nullptr)
+    {
+        audioService->onDeviceChanged = nullptr;
+        audioService->onGraphRebuilt = nullptr;
+        audioService->onStateChanged = nullptr;
+    }
+
+    // The screen first: hidden and released (the settings overlay and the extra panels go with it).
     if (mainScreen != nullptr)
-        mainScreen.reset();
+    {
+        mainScreen->setVisible(false);
+        screenArea.removeChildComponent(mainScreen.get());
+    }
+    mainScreen.reset();
 
     menuBar.setModel(nullptr);
     oscReceiver.reset();
@@ -77,24 +96,34 @@ void MainComponent::initialize()
     // 3. Its view model, registered with the settings store by its constructor.
     library->setSelectorViewModel(std::make_unique<PupackSelectorViewModel>(*library, *store));
 
-    // 4. The main screen, which has the view model reopen the stored slots.
-    library->getSelectorViewModel()->load();
+    // 4. The main screen, which has the view model reopen the stored slots and hand the selected
+    // slot's model to the service.
+    mainScreen = std::make_shared<OstrelUI>(*audioService, *library);
+    screenArea.addAndMakeVisible(mainScreen.get());
 
-    // 5. The OSC receiver, disconnected until the user connects it.
+    // 5. The OSC receiver, disconnected until the user connects it; it registers with the store.
     oscReceiver = std::make_unique<OstrelOSCReciever>();
+
+    // 6. The panels the settings overlay shows below its own sections.
+    mainScreen->getExtraSettingsPanels().push_back(std::make_unique<OstrelOSCRecieverEditor>(*oscReceiver));
 
     // 7. The command target and the keyboard shortcuts, anywhere in the window.
     commandTarget = std::make_shared<OstrelCommandTarget>(std::weak_ptr<OstrelAudioService>(audioService),
                                                           std::weak_ptr<PupackManager>(library),
                                                           std::weak_ptr<OstrelUI>(mainScreen));
     commandTarget->setCommandManager(&commandManager);
+    commandTarget->setSettingsOverlayFactory(
+        [&manager = commandManager](OstrelAudioService& service, PupackManager& modelLibrary,
+                                    const std::vector<juce::Component*>& extraPanels)
+        { return createSettingsOverlay(service, modelLibrary, extraPanels, manager); });
     commandManager.registerAllCommandsForTarget(commandTarget.get());
     commandManager.setFirstCommandTarget(commandTarget.get());
     if (mainWindow != nullptr)
         mainWindow->addKeyListener(commandManager.getKeyMappings());
 
-    // 8. Remote messages invoke commands through the same manager.
+    // 8. Remote messages, and the screen's buttons, invoke commands through the same manager.
     oscReceiver->setCommandManager(&commandManager);
+    mainScreen->setCommandManager(&commandManager);
 
     // 9. The menu bar follows the commands.
     if (menuBarModel == nullptr)
@@ -107,8 +136,22 @@ void MainComponent::initialize()
     resized();
 }
 
+std::unique_ptr<juce::Component> MainComponent::createSettingsOverlay(
+    OstrelAudioService& service, PupackManager& modelLibrary, const std::vector<juce::Component*>& extraPanels,
+    juce::ApplicationCommandManager& manager)
+{
+    auto overlay = std::make_unique<SimpleSettingsOverlay>(service, modelLibrary);
+    overlay->setExtraPanels(extraPanels);
+    // Asynchronous: the overlay is destroyed by the command, which must not happen inside its own
+    // button's click.
+    overlay->onCommand = [&manager](int commandId) { manager.invokeDirectly(commandId, true); };
+    return overlay;
+}
+
 void MainComponent::refreshScreen()
 {
+    if (mainScreen != nullptr)
+        mainScreen->refresh();
 }
 
 void MainComponent::handleAsyncUpdate()
@@ -120,6 +163,9 @@ void MainComponent::resized()
 {
     auto area = getLocalBounds();
     menuBar.setBounds(area.removeFromTop(menuBarHeight));
+    screenArea.setBounds(area);
+    if (mainScreen != nullptr)
+        mainScreen->setBounds(screenArea.getLocalBounds());
 }
 
 void MainComponent::paint(juce::Graphics& g)

@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
+#include <vector>
 
 namespace tessel
 {
@@ -24,7 +25,10 @@ class PupackManager;
     (screen, menu bar, OSC receiver, command target, then the services, each dying with its last
     owner). The menu bar sits at the top; the main screen fills the rest and keeps its own aspect.
     Behind both the component draws the window background: a dark fill with the background
-    picture at 0.87 opacity. Message thread only. */
+    picture at 0.87 opacity. Message thread only.
+
+    The settings overlay that command 15 shows is built by `createSettingsOverlay`, which shows the
+    screen's extra settings panels (recorder and OSC) below its own sections. */
 class MainComponent : public juce::Component, private juce::AsyncUpdater
 {
 public:
@@ -52,6 +56,13 @@ public:
     void resized() override;
     void paint(juce::Graphics& g) override;
 
+    /** The settings overlay command 15 shows over the main screen, with the extra panels (owned by
+        the screen). Its close button invokes command 15 again through `commandManager`. */
+    static std::unique_ptr<juce::Component> createSettingsOverlay(OstrelAudioService& audioService,
+                                                                  PupackManager& library,
+                                                                  const std::vector<juce::Component*>& extraPanels,
+                                                                  juce::ApplicationCommandManager& commandManager);
+
     /** What `initialize()` built (null before it). */
     std::shared_ptr<OstrelAudioService> getAudioService() const { return audioService; }
     std::shared_ptr<PupackManager> getLibrary() const { return library; }
@@ -76,6 +87,8 @@ private:
     std::unique_ptr<OstrelMenuBarModel> menuBarModel;
     std::unique_ptr<OstrelMenuBarRefresher> menuBarRefresher;
     juce::MenuBarComponent menuBar;
+    /** The main screen's parent below the menu bar: the screen centres its content in its parent. */
+    juce::Component screenArea;
     juce::Image backgroundImage;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainComponent)

@@ -6,6 +6,7 @@
 #include "library/PupackSelectorViewModel.h"
 #include "remote/UpdateChecker.h"
 #include "remote/UpdateDialog.h"
+#include "ui/OstrelUI.h"
 
 namespace tessel
 {
@@ -45,6 +46,21 @@ const char* urlKeyOf(juce::CommandID commandID)
         default: return nullptr;
     }
 }
+
+/** Shows a dialog with a Close button, unless the one shown last is still open. */
+void showDialogOnce(juce::Component::SafePointer<juce::AlertWindow>& openDialog, const juce::String& title,
+                    const juce::String& message)
+{
+    if (openDialog != nullptr)
+    {
+        openDialog->toFront(true);
+        return;
+    }
+    auto* dialog = new juce::AlertWindow(title, message, juce::MessageBoxIconType::NoIcon);
+    dialog->addButton(juce::translate("General_Close"), 0, juce::KeyPress(juce::KeyPress::returnKey));
+    openDialog = dialog;
+    dialog->enterModalState(true, nullptr, true);
+}
 } // namespace
 
 OstrelCommandTarget::SystemActions OstrelCommandTarget::SystemActions::standard()
@@ -57,6 +73,21 @@ OstrelCommandTarget::SystemActions OstrelCommandTarget::SystemActions::standard(
     {
         UpdateChecker checker;
         checker.checkForUpdate(true);
+    };
+    actions.showAbout = []
+    {
+        static juce::Component::SafePointer<juce::AlertWindow> about;
+        showDialogOnce(about, juce::translate("AboutDlg_Title"),
+                       juce::translate("General_AppName") + " " +
+                           juce::JUCEApplicationBase::getInstance()->getApplicationVersion() + "\n\n" +
+                           juce::translate("General_Copyright"));
+    };
+    actions.showAcknowledgements = []
+    {
+        static juce::Component::SafePointer<juce::AlertWindow> credits;
+        showDialogOnce(credits, juce::translate("CreditDlg_Title"),
+                       "JUCE (https://juce.com)\nFFTW (https://www.fftw.org)\npicojson "
+                       "(https://github.com/kazuho/picojson)");
     };
     return actions;
 }
@@ -171,6 +202,15 @@ bool OstrelCommandTarget::perform(const InvocationInfo& info)
             if (const auto service = audioService.lock())
                 service->toggleRecording();
             break;
+        case CommandIds::showHideSettingsUI: toggleSettingsOverlay(); break;
+        case CommandIds::aboutApp:
+            if (systemActions.showAbout != nullptr)
+                systemActions.showAbout();
+            break;
+        case CommandIds::acknowledgements:
+            if (systemActions.showAcknowledgements != nullptr)
+                systemActions.showAcknowledgements();
+            break;
         case CommandIds::linkUserGuide:
         case CommandIds::linkOstrel:
         case CommandIds::linkEULA:
@@ -227,6 +267,32 @@ void OstrelCommandTarget::selectModelGroup(int position)
 
     if (const auto service = audioService.lock())
         service->setConversionBypassed(false);
+}
+
+void OstrelCommandTarget::toggleSettingsOverlay()
+{
+    const auto screen = mainScreen.lock();
+    if (screen == nullptr)
+        return;
+
+    // Closing destroys the overlay, whose destructor saves the settings.
+    if (screen->getSettingsOverlay() != nullptr)
+    {
+        screen->setSettingsOverlay(nullptr);
+        return;
+    }
+
+    const auto service = audioService.lock();
+    const auto modelLibrary = library.lock();
+    if (service == nullptr || modelLibrary == nullptr || settingsOverlayFactory == nullptr)
+        return;
+
+    std::vector<juce::Component*> extraPanels;
+    for (const auto& panel : screen->getExtraSettingsPanels())
+        extraPanels.push_back(panel.get());
+
+    screen->setSettingsOverlay(settingsOverlayFactory(*service, *modelLibrary, extraPanels));
+    PropertiesFileManager::getInstance()->save();
 }
 
 void OstrelCommandTarget::toggleMute()

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace tessel
 {
@@ -38,10 +39,19 @@ public:
         std::function<void()> quit;
         /** Runs the interactive update check (command 23). */
         std::function<void()> checkForUpdate;
+        /** Shows the About dialog unless it is open (command 16). */
+        std::function<void()> showAbout;
+        /** Shows the acknowledgements dialog unless it is open (command 17). */
+        std::function<void()> showAcknowledgements;
 
         /** The real actions. */
         static SystemActions standard();
     };
+
+    /** Builds the settings overlay shown over the main screen by command 15, with the screen's
+        extra settings panels (owned by the screen; the overlay only shows them). */
+    using SettingsOverlayFactory = std::function<std::unique_ptr<juce::Component>(
+        OstrelAudioService&, PupackManager&, const std::vector<juce::Component*>& extraPanels)>;
 
     OstrelCommandTarget(std::weak_ptr<OstrelAudioService> audioService, std::weak_ptr<PupackManager> library,
                         std::weak_ptr<OstrelUI> mainScreen);
@@ -50,6 +60,10 @@ public:
     /** The command manager this target is registered with (not owned); told when command 27
         changes its name and tick, so that the menus show the new state. */
     void setCommandManager(juce::ApplicationCommandManager* manager) noexcept { commandManager = manager; }
+
+    /** How command 15 builds the settings overlay; without one, command 15 only closes an open
+        overlay. */
+    void setSettingsOverlayFactory(SettingsOverlayFactory factory) { settingsOverlayFactory = std::move(factory); }
 
     /** Replaces the desktop actions (tests). */
     void setSystemActions(SystemActions actions) { systemActions = std::move(actions); }
@@ -70,12 +84,14 @@ private:
     void selectModelGroup(int position);
     void toggleMute();
     void toggleAudioLogging();
+    void toggleSettingsOverlay();
 
     std::weak_ptr<OstrelAudioService> audioService;
     std::weak_ptr<PupackManager> library;
     std::weak_ptr<OstrelUI> mainScreen;
     juce::ApplicationCommandManager* commandManager = nullptr;
     SystemActions systemActions = SystemActions::standard();
+    SettingsOverlayFactory settingsOverlayFactory;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(OstrelCommandTarget)
 };

@@ -105,6 +105,10 @@ void OstrelPCApplication::createMainWindow()
     mainWindow->centreAndRememberDisplay();
     content->initialize();
     mainWindow->setVisible(true);
+
+    // Messages of the earlier start-up steps (the update check, the system check) are modal: they
+    // must stay in front of the window that they block.
+    juce::ModalComponentManager::getInstance()->bringModalComponentsToFront();
 }
 
 void OstrelPCApplication::shutdown()

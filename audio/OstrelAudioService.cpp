@@ -64,6 +64,31 @@ juce::File firstFreeFile(const juce::File& file)
 }
 } // namespace
 
+namespace
+{
+/** A device setup for the default devices of a running JACK server, or null when no server runs
+    (JACK lists no devices then). */
+std::unique_ptr<juce::XmlElement> createRunningJackSetup(juce::AudioDeviceManager& manager)
+{
+    for (auto* type : manager.getAvailableDeviceTypes())
+    {
+        if (type->getTypeName() != "JACK")
+            continue;
+        const auto outputs = type->getDeviceNames(false);
+        if (outputs.isEmpty())
+            return nullptr;
+        const auto inputs = type->getDeviceNames(true);
+        auto setup = std::make_unique<juce::XmlElement>("DEVICESETUP");
+        setup->setAttribute("deviceType", type->getTypeName());
+        setup->setAttribute("audioOutputDeviceName", outputs[juce::jmax(0, type->getDefaultDeviceIndex(false))]);
+        if (!inputs.isEmpty())
+            setup->setAttribute("audioInputDeviceName", inputs[juce::jmax(0, type->getDefaultDeviceIndex(true))]);
+        return setup;
+    }
+    return nullptr;
+}
+} // namespace
+
 OstrelAudioService::OstrelAudioService()
 {
     auto* store = PropertiesFileManager::getInstance();
@@ -75,7 +100,10 @@ OstrelAudioService::OstrelAudioService()
         // A stored setup that cannot be opened falls back to the default devices.
         const auto* stored = store->getXml(PropertiesFileManager::audioDeviceSetupKey);
         const bool usable = stored != nullptr && stored->hasTagName("DEVICESETUP");
-        deviceManager.initialise(1, 2, usable ? stored : nullptr, true, {}, nullptr);
+        // Without a stored setup a running JACK server comes first; otherwise the manager takes the
+        // first device type that lists devices (ALSA).
+        const auto runningJack = usable ? nullptr : createRunningJackSetup(deviceManager);
+        deviceManager.initialise(1, 2, usable ? stored : runningJack.get(), true, {}, nullptr);
 
         // Nothing in the chain consumes or produces MIDI: no MIDI device is opened. The device
         // manager's state still carries whatever MIDI setup it was given.
