@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/MainComponent.h"
 #include "app/PropertiesFileManager.h"
 
 namespace tessel
@@ -50,6 +51,36 @@ MainWindow::MainWindow(const juce::String& name)
     setResizable(true, true);
     setConstrainer(&constrainer);
     startTimer(WindowGeometry::titleBarCheckPeriodMs);
+}
+
+std::unique_ptr<MainWindow> MainWindow::create(const juce::String& name, juce::PropertiesFile* settingsFile,
+                                               juce::ApplicationCommandManager& commandManager)
+{
+    auto window = std::make_unique<MainWindow>(name);
+    window->setContentTopInset(MainComponent::menuBarHeight);
+
+    auto* content = new MainComponent(settingsFile, window.get(), commandManager);
+    const auto size = window->getDefaultContentSize();
+    content->setSize(size.x, size.y);
+    content->createMenuBar();
+
+    window->setContentOwned(content, true);
+    window->addToDesktop();
+    window->applyInitialLimits();
+    return window;
+}
+
+void MainWindow::open()
+{
+    centreAndRememberDisplay();
+    if (auto* content = getMainComponent())
+        content->initialize();
+    setVisible(true);
+}
+
+MainComponent* MainWindow::getMainComponent() const
+{
+    return dynamic_cast<MainComponent*>(getContentComponent());
 }
 
 MainWindow::~MainWindow()

@@ -5,6 +5,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
+#include <memory>
 
 namespace tessel
 {
@@ -33,9 +34,24 @@ private:
     window is on (`WindowGeometry`), the minimum never shrinking while the application runs. The
     window uses the native title bar and a corner resizer; its close button asks the application
     to quit, and it saves the settings whenever it stops being the active window. */
+class MainComponent;
+
 class MainWindow : public juce::DocumentWindow, private WindowAutoAdjuster
 {
 public:
+    /** Window creation up to the screen check: the window named `name` with its main component
+        (default content size, in-window menu bar, commands of `commandManager`), on the desktop,
+        with its limits. Nothing is built yet and the window is not visible. */
+    static std::unique_ptr<MainWindow> create(const juce::String& name, juce::PropertiesFile* settingsFile,
+                                              juce::ApplicationCommandManager& commandManager);
+
+    /** After a successful screen check: centres the window, has the main component build its
+        services and shows the window. */
+    void open();
+
+    /** The window's content. */
+    MainComponent* getMainComponent() const;
+
     /** A resizable window named `name`, with the native title bar; starts the title-bar check. */
     explicit MainWindow(const juce::String& name);
     ~MainWindow() override;

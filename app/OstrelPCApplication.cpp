@@ -78,17 +78,7 @@ void OstrelPCApplication::initialise(const juce::String&)
 
 void OstrelPCApplication::createMainWindow()
 {
-    mainWindow = std::make_unique<MainWindow>(getApplicationName());
-    mainWindow->setContentTopInset(MainComponent::menuBarHeight);
-
-    auto* content = new MainComponent(properties.getUserSettings(), mainWindow.get(), *commandManager);
-    const auto size = mainWindow->getDefaultContentSize();
-    content->setSize(size.x, size.y);
-    content->createMenuBar();
-
-    mainWindow->setContentOwned(content, true);
-    mainWindow->addToDesktop();
-    mainWindow->applyInitialLimits();
+    mainWindow = MainWindow::create(getApplicationName(), properties.getUserSettings(), *commandManager);
 
     if (!mainWindow->isScreenLargeEnough())
     {
@@ -102,9 +92,7 @@ void OstrelPCApplication::createMainWindow()
         return;
     }
 
-    mainWindow->centreAndRememberDisplay();
-    content->initialize();
-    mainWindow->setVisible(true);
+    mainWindow->open();
 
     // Messages of the earlier start-up steps (the update check, the system check) are modal: they
     // must stay in front of the window that they block.
