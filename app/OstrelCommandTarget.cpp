@@ -1,5 +1,6 @@
 #include "app/OstrelCommandTarget.h"
 
+#include "app/OstrelPCApplication.h"
 #include "app/PropertiesFileManager.h"
 #include "audio/OstrelAudioService.h"
 #include "library/PupackManager.h"
@@ -79,7 +80,7 @@ OstrelCommandTarget::SystemActions OstrelCommandTarget::SystemActions::standard(
         static juce::Component::SafePointer<juce::AlertWindow> about;
         showDialogOnce(about, juce::translate("AboutDlg_Title"),
                        juce::translate("General_AppName") + " " +
-                           juce::JUCEApplicationBase::getInstance()->getApplicationVersion() + "\n\n" +
+                           juce::String(OstrelPCApplication::applicationVersion) + "\n\n" +
                            juce::translate("General_Copyright"));
     };
     actions.showAcknowledgements = []
