@@ -5,9 +5,12 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -33,6 +36,46 @@ bool processEnded(pid_t pid, int timeoutMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
+/** JACK keeps a registry of at most eight running servers in shared memory and frees the entry of
+    a server that ends normally. A server that was killed keeps its entry, and JACK reclaims it
+    only for a new server of the same name; since every test server has a name of its own, such
+    entries would pile up until no server can start ("Too many servers already active"). Frees the
+    entries whose process no longer exists, as JACK does for a reused name. */
+void reclaimEntriesOfEndedServers()
+{
+    const int fd = open("/dev/shm/jack-shm-registry", O_RDWR);
+    if (fd < 0)
+        return;
+    struct stat info{};
+    constexpr std::size_t headerFields = 6 * sizeof(std::int32_t); // magic, protocol, type, size, hdr_len, entry_len
+    constexpr int maxServers = 8;
+    if (fstat(fd, &info) == 0 && static_cast<std::size_t>(info.st_size) > headerFields)
+    {
+        void* mapped = mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        if (mapped != MAP_FAILED)
+        {
+            auto* bytes = static_cast<unsigned char*>(mapped);
+            std::int32_t headerLength = 0;
+            std::memcpy(&headerLength, bytes + 4 * sizeof(std::int32_t), sizeof headerLength);
+            const bool known = std::memcmp(bytes, "KCAJ", 4) == 0 && headerLength > static_cast<int>(headerFields) &&
+                               headerLength <= info.st_size && (headerLength - static_cast<int>(headerFields)) % maxServers == 0;
+            if (known)
+            {
+                const std::size_t entrySize = static_cast<std::size_t>(headerLength - static_cast<int>(headerFields)) / maxServers;
+                for (int i = 0; i < maxServers; ++i)
+                {
+                    unsigned char* entry = bytes + headerFields + static_cast<std::size_t>(i) * entrySize;
+                    pid_t serverPid = 0;
+                    std::memcpy(&serverPid, entry, sizeof serverPid);
+                    if (serverPid > 0 && kill(serverPid, 0) != 0 && errno == ESRCH)
+                        std::memset(entry, 0, entrySize);
+                }
+            }
+            munmap(mapped, static_cast<std::size_t>(info.st_size));
+        }
+    }
+    close(fd);
+}
 } // namespace
 
 PrivateJackServer::PrivateJackServer() : PrivateJackServer(Options{}) {}
@@ -42,6 +85,7 @@ PrivateJackServer::PrivateJackServer(const Options& opts) : options(opts)
     name = "tavilo-test-" + std::to_string(getpid()) + "-" + std::to_string(serverCounter++);
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
     setenv("JACK_NO_START_SERVER", "1", 1);
+    reclaimEntriesOfEndedServers();
 
     const std::vector<std::string> args = {"jackd", "-n",
                                            name,    "--no-realtime",
