@@ -6,6 +6,7 @@
 #include "library/PupackManager.h"
 #include "library/PupackSelectorViewModel.h"
 #include "models/TestPackage.h"
+#include "support/JackDeviceSetup.h"
 #include "ui/LookAndFeel_Ostrel.h"
 
 namespace tessel::test
@@ -85,15 +86,8 @@ void MainWindowOnJack::openWindow(const juce::String& language, int extraCharact
         ASSERT_TRUE(client->isOpen());
         client->setIdleFunction([] { testing_support::runMessageLoop(2); });
 
-        auto device = std::make_unique<juce::XmlElement>("DEVICESETUP");
-        device->setAttribute("deviceType", "JACK");
-        device->setAttribute("audioOutputDeviceName", juce::String(client->getName()));
-        device->setAttribute("audioInputDeviceName", juce::String(client->getName()));
-        device->setAttribute("audioDeviceRate", sampleRate);
-        device->setAttribute("audioDeviceBufferSize", periodSize);
-        device->setAttribute("audioDeviceInChans", "111");
-        device->setAttribute("audioDeviceOutChans", "11");
-        store.setXml(PropertiesFileManager::audioDeviceSetupKey, std::move(device));
+        store.setXml(PropertiesFileManager::audioDeviceSetupKey,
+                     testing_support::jackDeviceSetup(client->getName(), sampleRate, periodSize));
         RoutingOrders routing;
         routing.voice = 0;
         routing.bgmLeft = 1;
