@@ -19,6 +19,20 @@ double rms(const std::vector<float>& signal, std::size_t from, std::size_t to)
     return std::sqrt(sum / static_cast<double>(to - from));
 }
 
+long loudestSample(const std::vector<float>& signal, std::size_t from, std::size_t to)
+{
+    to = std::min(to, signal.size());
+    long loudest = -1;
+    float peak = -1.0f;
+    for (std::size_t i = from; i < to; ++i)
+        if (std::abs(signal[i]) > peak)
+        {
+            peak = std::abs(signal[i]);
+            loudest = static_cast<long>(i);
+        }
+    return loudest;
+}
+
 double toneAmplitude(const std::vector<float>& signal, std::size_t from, std::size_t to, double hz,
                      double sampleRate)
 {

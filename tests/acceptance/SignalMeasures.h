@@ -8,6 +8,9 @@ namespace testing_support
 /** Root mean square of a stretch of samples. */
 double rms(const std::vector<float>& signal, std::size_t from = 0, std::size_t to = SIZE_MAX);
 
+/** Where the loudest sample of `signal` lies in [from, to), or -1 for an empty range. */
+long loudestSample(const std::vector<float>& signal, std::size_t from, std::size_t to);
+
 /** The amplitude of a sine of `hz` in [from, to) of a signal at `sampleRate` (its Fourier
     coefficient at that frequency). */
 double toneAmplitude(const std::vector<float>& signal, std::size_t from, std::size_t to, double hz,
