@@ -455,6 +455,17 @@ TEST_F(Acceptance, TaviloConvertsMutesDucksRecordsAndKeepsItsSettings)
         EXPECT_GT(buffer.getRMSLevel(0, 0, buffer.getNumSamples()), 0.01f);
     }
 
+    // A second launch ends at once and leaves the running program alone.
+    {
+        ProgramUnderTest second(juce::File(TAVILO_PROGRAM), home, home.getChildFile("tavilo-second.log"));
+        int status = -1;
+        EXPECT_TRUE(second.waitForExit(15000, status)) << "a second instance kept running";
+        EXPECT_EQ(findWindows("Tavilo").size(), 1);
+        EXPECT_TRUE(program->isRunning());
+    }
+    const auto firstBoot = stored(tessel::PropertiesFileManager::bootLogKey);
+    ASSERT_NE(firstBoot, nullptr);
+
     // The close button quits; the settings file holds what the user set.
     quit(1);
     const auto device = stored(tessel::PropertiesFileManager::audioDeviceSetupKey);
@@ -493,5 +504,12 @@ TEST_F(Acceptance, TaviloConvertsMutesDucksRecordsAndKeepsItsSettings)
     EXPECT_LT(spectralDistance(averageSpectrum(restoredSpeech, sampleRate), outputSpectrum), 1.0);
     quit(2);
     EXPECT_EQ(stored(tessel::PropertiesFileManager::oscSetupKey)->getIntAttribute("PortNumber"), oscPort);
+
+    // Every start replaces the boot log.
+    const auto secondBoot = stored(tessel::PropertiesFileManager::bootLogKey);
+    ASSERT_NE(secondBoot, nullptr);
+    EXPECT_EQ(secondBoot->getStringAttribute("ApplicationVersion"), "1.5.0");
+    EXPECT_GT(secondBoot->getStringAttribute("UnixTimeMillis").getLargeIntValue(),
+              firstBoot->getStringAttribute("UnixTimeMillis").getLargeIntValue());
 }
 } // namespace
