@@ -10,6 +10,7 @@
 #include "processors/NoiseGateProcessor.h"
 #include "processors/ReverbProcessor.h"
 #include "processors/VocaformProcessor.h"
+#include "ui/OstrelAudioDeviceSelector.h"
 
 namespace tessel
 {
@@ -156,6 +157,11 @@ void OstrelAudioService::storeSettingsTrees()
     store->setXml(PropertiesFileManager::audioRecorderSetupKey, std::move(recorder));
 
     store->setXml(PropertiesFileManager::audioProcessorParametersKey, processorSettings.toXml());
+}
+
+std::unique_ptr<juce::Component> OstrelAudioService::createSettingsComponent()
+{
+    return std::make_unique<OstrelAudioDeviceSelector>(deviceManager, 0, 3, 2, 2, false, *this);
 }
 
 void OstrelAudioService::propertiesWillBeSaved()

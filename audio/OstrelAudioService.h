@@ -63,6 +63,11 @@ public:
         onDeviceChanged. Other sources are ignored. */
     void changeListenerCallback(juce::ChangeBroadcaster* source) override;
 
+    /** A new audio section for the settings (owned by the caller): the device, its channels, rate
+        and buffer size, and the routing of the input channels (`tessel::OstrelAudioDeviceSelector`
+        with 0 to 3 active inputs and exactly 2 active outputs, listed one by one). */
+    std::unique_ptr<juce::Component> createSettingsComponent() override;
+
     /** Hands the four settings trees to the store. */
     void propertiesWillBeSaved() override;
     /** Hands the four settings trees to the store (nothing is written to disk here). */
