@@ -22,6 +22,7 @@ void DuckingProcessor::prepareToPlay(double, int)
     ringIndex = 0;
     ring.assign(static_cast<size_t>(windowLength), 0.0);
     gain = 1.0f;
+    appliedGain.store(gain, std::memory_order_relaxed);
     ducking = false;
     updateTarget();
 }
@@ -102,6 +103,7 @@ void DuckingProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::Midi
             ringIndex = 0;
     }
     ducking.store(isDuckingNow, std::memory_order_relaxed);
+    appliedGain.store(gain, std::memory_order_relaxed);
 }
 
 void DuckingProcessor::reset()
@@ -113,4 +115,9 @@ void DuckingProcessor::reset()
 bool DuckingProcessor::isDucking() const noexcept
 {
     return ducking.load(std::memory_order_relaxed);
+}
+
+float DuckingProcessor::getGain() const noexcept
+{
+    return appliedGain.load(std::memory_order_relaxed);
 }

@@ -35,12 +35,17 @@ public:
     /** True while the voice is considered present. Read by the screens without a lock. */
     bool isDucking() const noexcept;
 
+    /** The factor applied to the AUX channels at the end of the last block (1 while they are not
+        lowered). Read by the screens without a lock. */
+    float getGain() const noexcept;
+
 private:
     void updateTarget();
 
     juce::AudioParameterChoice* duckingLevel;
 
     std::atomic<bool> ducking{false};
+    std::atomic<float> appliedGain{1.0f};
     double energySum = 0.0;
     int ringIndex = 0;
     std::vector<double> ring;

@@ -12,6 +12,8 @@ packages=(
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libgl-dev
     # engine and package dependencies
     libfftw3-dev picojson-dev
+    # model training (PNG artwork; the tests read it back with libpng)
+    zlib1g-dev libpng-dev
     # audio server without a sound card
     jackd2
     # tests and benchmarks

@@ -64,28 +64,33 @@ void drawSlice9(juce::Graphics& g, const juce::Image& scaledImage, const Slice9I
         return;
     }
 
+    // Scaling down can round a one-pixel centre column or row of the source away (the large button
+    // at a scale of 0.5 or less): the edges would vanish from the frame. They are then stretched
+    // from the last pixel column or row of the left or top piece, which is the edge's own profile.
+    const int srcX0[3] = {0, srcX[1] == 0 && l > 0 ? l - 1 : l, r};
+    const int srcY0[3] = {0, srcY[1] == 0 && t > 0 ? t - 1 : t, b};
+    const int srcW[3] = {srcX[0], srcX[1] == 0 && l > 0 ? 1 : srcX[1], srcX[2]};
+    const int srcH[3] = {srcY[0], srcY[1] == 0 && t > 0 ? 1 : srcY[1], srcY[2]};
+
     juce::Image assembled(juce::Image::ARGB, width, height, true);
     {
         juce::Graphics ag(assembled);
-        int sx = 0;
         int dx = 0;
 
         // Column by column, top to bottom: top-left, left edge, bottom-left, top edge, centre, ...
         for (int col = 0; col < 3; ++col)
         {
-            int sy = 0;
             int dy = 0;
 
             for (int row = 0; row < 3; ++row)
             {
-                if (srcX[col] > 0 && srcY[row] > 0 && dstX[col] > 0 && dstY[row] > 0)
-                    ag.drawImage(scaledImage, dx, dy, dstX[col], dstY[row], sx, sy, srcX[col], srcY[row]);
+                if (srcW[col] > 0 && srcH[row] > 0 && dstX[col] > 0 && dstY[row] > 0)
+                    ag.drawImage(scaledImage, dx, dy, dstX[col], dstY[row], srcX0[col], srcY0[row], srcW[col],
+                                 srcH[row]);
 
-                sy += srcY[row];
                 dy += dstY[row];
             }
 
-            sx += srcX[col];
             dx += dstX[col];
         }
     }

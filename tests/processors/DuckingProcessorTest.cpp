@@ -158,9 +158,11 @@ TEST(DuckingProcessor, HysteresisNeedsMoreThanStartLevelToStartButLessThanStopLe
 TEST(DuckingProcessor, SwitchingToOffWhileDuckingRisesAtTheReleaseRate)
 {
     Ducker d(44100.0, strong);
+    EXPECT_EQ(d.ducking.getGain(), 1.0f);
     auto first = withConstantAux(burst(0, 2000, 0));
     d.runner.process(first);
     ASSERT_NEAR(first.getSample(0, 1999), 0.025f, 0.025f * 1e-4);
+    EXPECT_NEAR(d.ducking.getGain(), 0.025f, 0.025f * 1e-4);
 
     setLevel(d.ducking, off);
     auto second = withConstantAux(burst(0, 1000, 0));
@@ -168,6 +170,11 @@ TEST(DuckingProcessor, SwitchingToOffWhileDuckingRisesAtTheReleaseRate)
     EXPECT_LT(second.getSample(0, 0), 0.02501f);
     EXPECT_NEAR(second.getSample(0, 999), 0.025 * std::pow(1.0000779628753662, 1000.0), 1e-5);
     EXPECT_TRUE(d.ducking.isDucking());
+    // The published gain is the one the next sample gets: still well below 1 under "OFF".
+    EXPECT_NEAR(d.ducking.getGain(), 0.025 * std::pow(1.0000779628753662, 1001.0), 1e-5);
+
+    d.runner.prepare(44100.0, 512);
+    EXPECT_EQ(d.ducking.getGain(), 1.0f);
 }
 
 TEST(DuckingProcessor, EnergyWindowIs4410SamplesAlsoAt48000)

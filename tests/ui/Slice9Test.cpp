@@ -133,6 +133,37 @@ TEST(DrawSlice9, CornersKeepTheirPixelsAndTheCentreStretches)
     EXPECT_TRUE(test::near(pixel(target, w / 2, h / 2).withAlpha((juce::uint8)255), juce::Colours::white));
 }
 
+TEST(DrawSlice9, EdgesStayWhenTheCentreColumnScalesAway)
+{
+    // The large button has a one-pixel centre column and row; at half size both round to zero.
+    const auto source = getInterfaceImage("button_large_default_slice9_l52_t52_r53_b53.png");
+    juce::Image scaled;
+    Slice9Insets insets;
+    rescaleSlice9(source, largeButtonInsets, scaled, insets, 0.5f);
+    ASSERT_EQ(insets.left, insets.right);
+
+    const int w = 300;
+    const int h = 120;
+    auto target = blankImage(w, h);
+    {
+        juce::Graphics g(target);
+        drawSlice9(g, scaled, insets, w, h, juce::Colours::white);
+    }
+
+    // Along the middle of each edge the frame's line is there, as it is next to the corners.
+    auto strongestAlpha = [&](int x0, int y0, int dx, int dy, int steps)
+    {
+        int best = 0;
+        for (int i = 0; i < steps; ++i)
+            best = juce::jmax(best, (int)pixel(target, x0 + i * dx, y0 + i * dy).getAlpha());
+        return best;
+    };
+    EXPECT_GT(strongestAlpha(w / 2, 0, 0, 1, insets.top), 100) << "top edge";
+    EXPECT_GT(strongestAlpha(w / 2, h - 1, 0, -1, scaled.getHeight() - insets.bottom), 100) << "bottom edge";
+    EXPECT_GT(strongestAlpha(0, h / 2, 1, 0, insets.left), 100) << "left edge";
+    EXPECT_GT(strongestAlpha(w - 1, h / 2, -1, 0, scaled.getWidth() - insets.right), 100) << "right edge";
+}
+
 TEST(DrawSlice9, AreaSmallerThanItsCornersDrawsTheWholeImageStretched)
 {
     // 20 pixels wide, left half opaque; corners 8 wide on each side, so a 12-pixel area cannot hold

@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Rebuilds the built-in voice models in resources/models/ and their training report from the
+# parallel speech of the Voice Conversion Challenge 2016 database (T. Toda, L.-H. Chen, D. Saito,
+# F. Villavicencio, M. Wester, Z. Wu, J. Yamagishi; published by the University of Edinburgh under
+# the Open Data Commons Attribution licence 1.0). CORPUS_DIR is the folder that holds its speakers
+# SF1, SM1, TF1 and TM1, each with the sentences 100001.wav ... 100030.wav of the training part.
+#
+# Two target voices (Mira from TF1, Tobin from TM1), each for a female (SF1) and a male (SM1)
+# narrator: four packages. Sentences 100001 ... 100025 train them; 100026 ... 100030 are held out
+# and measure them (resources/models/REPORT.md). The same corpus gives the same packages, byte for
+# byte.
+#
+# Usage: scripts/build-models.sh CORPUS_DIR [BUILD_DIR]   (BUILD_DIR defaults to build/)
+set -euo pipefail
+
+corpus=${1:?"usage: $0 CORPUS_DIR [BUILD_DIR]  (the VCC 2016 folder with SF1, SM1, TF1, TM1)"}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${2:-"$root/build"}
+models="$root/resources/models"
+
+for speaker in SF1 SM1 TF1 TM1; do
+    for sentence in $(seq 100001 100030); do
+        if [ ! -f "$corpus/$speaker/$sentence.wav" ]; then
+            echo "build-models: $corpus/$speaker/$sentence.wav is missing" >&2
+            exit 1
+        fi
+    done
+done
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$build" --target tavilo-model -j"$(nproc)"
+tool=$(find "$build" -type f -name tavilo-model -perm -u+x | head -n 1)
+if [ -z "$tool" ]; then
+    echo "build-models: tavilo-model was not built" >&2
+    exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Lists of the training and the held-out sentences of each speaker.
+for speaker in SF1 SM1 TF1 TM1; do
+    for sentence in $(seq 100001 100025); do echo "$corpus/$speaker/$sentence.wav"; done >"$work/$speaker-train.txt"
+    for sentence in $(seq 100026 100030); do echo "$corpus/$speaker/$sentence.wav"; done >"$work/$speaker-heldout.txt"
+done
+
+mkdir -p "$models"
+report="$work/REPORT.md"
+{
+    echo "# Built-in voice models"
+    echo
+    echo "Trained by \`scripts/build-models.sh CORPUS_DIR\` from the Voice Conversion Challenge 2016"
+    echo "database (T. Toda et al., Open Data Commons Attribution licence): sentences 100001 ... 100025"
+    echo "train, 100026 ... 100030 are held out. Each model runs at 16000 Hz with 32 classes."
+    echo
+    echo "Held-out figures from \`tavilo-model eval MODEL.ppc SOURCE TARGET --gv 0,1\`: the engine's real-time"
+    echo "path as the application runs it (input gate at the application's level, pitch shifter, engine;"
+    echo "no limiter at 16000 Hz). Mel-cepstral distortion (MCD) over c1 ... c24 of the engine's 16 kHz"
+    echo "analysis, silence removed, frames aligned by slope-limited dynamic time warping; F0 is the"
+    echo "median over the voiced frames of all five sentences."
+    echo
+    echo "| model | narrator → target | pitch | unconverted MCD | MCD at GV 0 | MCD at GV 1 | improvement at GV 0 (bar) | F0 output / target (bar 0.90 … 1.10) | training time |"
+    echo "|---|---|---|---|---|---|---|---|---|"
+} >"$report"
+
+# verdict VALUE LOW [HIGH]: "met" when LOW <= VALUE (<= HIGH), else "missed".
+verdict() {
+    awk -v v="$1" -v lo="$2" -v hi="${3:-1e9}" 'BEGIN { print (v + 0 >= lo + 0 && v + 0 <= hi + 0) ? "met" : "missed" }'
+}
+
+# file, narrator speaker, target speaker, the improvement bar in dB, then the texts.
+train_model() {
+    local file=$1 narrator=$2 target=$3 bar=$4
+    shift 4
+    echo "== $file: $narrator -> $target" >&2
+    (cd "$root" && "$tool" train "$work/$narrator-train.txt" "$work/$target-train.txt" \
+        --output "resources/models/$file" --force --rate 16000 --classes 32 "$@") >"$work/$file.train.txt"
+    cat "$work/$file.train.txt" >&2
+    (cd "$root" && "$tool" eval "resources/models/$file" "$work/$narrator-heldout.txt" \
+        "$work/$target-heldout.txt" --gv 0,1) >"$work/$file.eval.txt"
+    cat "$work/$file.eval.txt" >&2
+
+    local pitch time unconverted gv0 gv1 improvement f0
+    pitch=$(sed -n 's/.*pitch \([0-9.]*\)$/\1/p' "$work/$file.train.txt" | head -n 1)
+    time=$(sed -n 's/^training time: \([0-9.]*\) s$/\1/p' "$work/$file.train.txt")
+    unconverted=$(sed -n 's/^mean gv 0.00: .*unconverted \([0-9.]*\) dB.*/\1/p' "$work/$file.eval.txt")
+    gv0=$(sed -n 's/^mean gv 0.00: converted \([0-9.]*\) dB.*/\1/p' "$work/$file.eval.txt")
+    gv1=$(sed -n 's/^mean gv 1.00: converted \([0-9.]*\) dB.*/\1/p' "$work/$file.eval.txt")
+    improvement=$(sed -n 's/^mean gv 0.00: .*improvement \([0-9.-]*\) dB.*/\1/p' "$work/$file.eval.txt")
+    f0=$(sed -n 's/^mean gv 0.00: .*output \/ target \([0-9.]*\)$/\1/p' "$work/$file.eval.txt")
+    echo "| \`$file\` | $narrator → $target | $pitch | $unconverted dB | $gv0 dB | $gv1 dB | $improvement dB ($bar dB: $(verdict "$improvement" "$bar")) | $f0 ($(verdict "$f0" 0.9 1.1)) | $time s |" >>"$report"
+    {
+        echo
+        echo "### $file"
+        echo
+        echo '```'
+        echo "tavilo-model train $narrator-train.txt $target-train.txt --output $file --rate 16000 --classes 32 ..."
+        cat "$work/$file.train.txt"
+        echo
+        echo "tavilo-model eval $file $narrator-heldout.txt $target-heldout.txt --gv 0,1"
+        cat "$work/$file.eval.txt"
+        echo '```'
+    } >>"$work/details.md"
+}
+
+train_model mira_female.ppc SF1 TF1 2 \
+    --target-id Mira --narrator-id Female \
+    --title "Mira (female voice)" --target-name "Mira" --narrator-name "Female voice" \
+    --description "A bright, clear young woman's voice. For female speakers." \
+    --title-ja "ミラ（女性の声）" --target-name-ja "ミラ" --narrator-name-ja "女性の声" \
+    --description-ja "明るく澄んだ若い女性の声。女性の話し手向け。" \
+    --title-zh "米拉（女声）" --target-name-zh "米拉" --narrator-name-zh "女声" \
+    --description-zh "明亮清澈的年轻女声。适合女性说话人。"
+
+train_model mira_male.ppc SM1 TF1 3 \
+    --target-id Mira --narrator-id Male \
+    --title "Mira (male voice)" --target-name "Mira" --narrator-name "Male voice" \
+    --description "A bright, clear young woman's voice. For male speakers." \
+    --title-ja "ミラ（男性の声）" --target-name-ja "ミラ" --narrator-name-ja "男性の声" \
+    --description-ja "明るく澄んだ若い女性の声。男性の話し手向け。" \
+    --title-zh "米拉（男声）" --target-name-zh "米拉" --narrator-name-zh "男声" \
+    --description-zh "明亮清澈的年轻女声。适合男性说话人。"
+
+train_model tobin_female.ppc SF1 TM1 3 \
+    --target-id Tobin --narrator-id Female \
+    --title "Tobin (female voice)" --target-name "Tobin" --narrator-name "Female voice" \
+    --description "A calm, warm man's voice. For female speakers." \
+    --title-ja "トビン（女性の声）" --target-name-ja "トビン" --narrator-name-ja "女性の声" \
+    --description-ja "落ち着いた温かい男性の声。女性の話し手向け。" \
+    --title-zh "托宾（女声）" --target-name-zh "托宾" --narrator-name-zh "女声" \
+    --description-zh "沉稳温暖的男声。适合女性说话人。"
+
+train_model tobin_male.ppc SM1 TM1 2 \
+    --target-id Tobin --narrator-id Male \
+    --title "Tobin (male voice)" --target-name "Tobin" --narrator-name "Male voice" \
+    --description "A calm, warm man's voice. For male speakers." \
+    --title-ja "トビン（男性の声）" --target-name-ja "トビン" --narrator-name-ja "男性の声" \
+    --description-ja "落ち着いた温かい男性の声。男性の話し手向け。" \
+    --title-zh "托宾（男声）" --target-name-zh "托宾" --narrator-name-zh "男声" \
+    --description-zh "沉稳温暖的男声。适合男性说话人。"
+
+{
+    echo
+    echo "Bars: at GV 0 the held-out MCD is at least 3 dB below the unconverted one for the cross-gender"
+    echo "pairs (SM1 → TF1, SF1 → TM1) and 2 dB below for the same-gender pairs; the output's median F0 is"
+    echo "within 10 % of the target's. The pitch ratio a model applies is at most 2 (the engine's pitch"
+    echo "shifter goes no further): SM1 speaks near 95 Hz and TF1 at 220 to 240 Hz, so a model from SM1"
+    echo "to TF1 cannot reach the target's F0. The pitch ratio comes from the training sentences; TF1"
+    echo "reads the held-out ones higher than the training ones."
+    echo
+    echo "## Training and evaluation output"
+    cat "$work/details.md"
+} >>"$report"
+cp "$report" "$models/REPORT.md"
+echo "build-models: wrote $(ls "$models"/*.ppc | wc -l) packages and $models/REPORT.md" >&2

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <vector>
+
+namespace training
+{
+
+/** Settings of the fundamental-frequency (F0) estimate. */
+struct FundamentalFrequencySettings
+{
+    double lowestHz = 60.0;   ///< lowest F0 looked for
+    double highestHz = 500.0; ///< highest F0 looked for
+    double hopSeconds = 0.01; ///< distance between estimates
+    /** A frame counts as voiced when its cumulative-mean-normalised difference falls below this
+        value at some period. */
+    double voicingThreshold = 0.2;
+    /** Frames more than this many dB below the loudest frame of the signal are unvoiced. */
+    double silenceBelowPeakDb = 35.0;
+};
+
+/** F0 of a voice recording, one value in Hz per hop (0 for an unvoiced or silent frame).
+
+    The signal is band-limited to 8 kHz, and each frame's period is the first minimum of the
+    cumulative-mean-normalised squared difference function that falls below the voicing
+    threshold (the YIN method), refined by parabolic interpolation. */
+std::vector<double> estimateFundamentalFrequency(const std::vector<double>& samples, double sampleRate,
+                                                 const FundamentalFrequencySettings& settings = {});
+
+/** The median of the positive values (the voiced frames' F0), 0 when there is none. */
+double voicedMedian(const std::vector<double>& f0);
+
+} // namespace training
