@@ -5,6 +5,8 @@
 #include "audio/OstrelAudioService.h"
 #include "library/PupackManager.h"
 #include "ui/InterfaceImages.h"
+#include "ui/MainLayout.h"
+#include "ui/OstrelUI.h"
 #include "ui/Palette.h"
 
 #include <cmath>
@@ -64,6 +66,36 @@ ApplicationSettingsUI::~ApplicationSettingsUI()
     extraPanels.clear();
 }
 
+bool ApplicationSettingsUI::toggle(OstrelUI& screen, OstrelAudioService& service, PupackManager& manager)
+{
+    if (auto* shown = screen.getSettingsOverlay(); shown != nullptr && shown->isVisible())
+    {
+        // Destroying it saves the settings and hands the extra panels back to the screen.
+        screen.setSettingsOverlay(nullptr);
+        return false;
+    }
+
+    auto overlay = std::make_unique<ApplicationSettingsUI>(service, manager);
+    // Asynchronously: run inside the close button's click, the command would destroy the button
+    // that is still handling it.
+    overlay->onCommand = [&screen](int commandId) { screen.invokeCommand(commandId); };
+    auto* shown = overlay.get();
+    screen.setSettingsOverlay(std::move(overlay));
+
+    std::vector<juce::Component*> panels;
+    for (const auto& panel : screen.getExtraSettingsPanels())
+        if (panel != nullptr)
+            panels.push_back(panel.get());
+    shown->setExtraPanels(panels);
+    screen.resized();
+    return true;
+}
+
+ApplicationSettingsUI* ApplicationSettingsUI::findShownOver(const OstrelUI& screen)
+{
+    return dynamic_cast<ApplicationSettingsUI*>(screen.getSettingsOverlay());
+}
+
 void ApplicationSettingsUI::setExtraPanels(const std::vector<juce::Component*>& panels)
 {
     for (auto* panel : extraPanels)
@@ -79,37 +111,13 @@ void ApplicationSettingsUI::paint(juce::Graphics& g)
     g.fillAll(getLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId));
 }
 
-int ApplicationSettingsUI::mainDisplayWidth()
-{
-    const auto& displays = juce::Desktop::getInstance().getDisplays();
-    if (const auto* main = displays.getPrimaryDisplay())
-        return main->userArea.getWidth();
-    return displays.displays.isEmpty() ? 0 : displays.displays.getReference(0).userArea.getWidth();
-}
-
-juce::Rectangle<float> ApplicationSettingsUI::contentArea(int width, int height, int displayWidth)
-{
-    const int d = juce::jmax(static_cast<int>(0.7 * displayWidth), 1065);
-    const int designHeight = static_cast<int>(d / 1.6);
-    const double aspect = static_cast<double>(d) / designHeight;
-
-    const double w = width;
-    const double h = height;
-    double cw = aspect * h;
-    double ch = h;
-    if (h > 0.0 && w / h < aspect)
-    {
-        cw = w;
-        ch = static_cast<double>(designHeight) / d * w;
-    }
-    const double x0 = w / 2.0 - cw / 2.0;
-    const double y0 = h / 2.0 - ch / 2.0;
-    return {static_cast<float>(x0), static_cast<float>(y0), static_cast<float>(cw), static_cast<float>(ch)};
-}
-
 void ApplicationSettingsUI::resized()
 {
-    const auto content = contentArea(getWidth(), getHeight(), mainDisplayWidth());
+    // The main screen's content area for a screen of the overlay's size.
+    const auto content =
+        MainLayout::compute(getLocalBounds().getBottomRight(), getLocalBounds().getBottomRight(),
+                            MainLayout::mainDisplayWidth())
+            .content;
     const double cw = content.getWidth();
     const double ch = juce::jmax(0.0, static_cast<double>(content.getHeight()));
     const double x0 = content.getX();

@@ -11,6 +11,7 @@
 namespace tessel
 {
 class OstrelAudioService;
+class OstrelUI;
 class PupackManager;
 
 /** The settings overlay ("Application Settings"): covers the whole main screen while it is open and
@@ -23,7 +24,10 @@ class PupackManager;
     the content aspect, centred) with a margin of 0.0139 of its width on either side; a header of
     0.156 H with the title and, at its right end, the close button; below it the model editor in the
     left half; the audio section over 0.7 of the right column, then a gap of 0.35 of the rest and the
-    extra panels sharing what remains. Message thread only. */
+    extra panels sharing what remains.
+
+    The application shows and hides it with `toggle` (command 15, "Show/Hide Settings UI"); the close
+    button invokes that command again, asynchronously, through the main screen. Message thread only. */
 class ApplicationSettingsUI : public juce::Component
 {
 public:
@@ -34,20 +38,25 @@ public:
         own parts. */
     ~ApplicationSettingsUI() override;
 
+    /** Command 15: when an overlay is shown over the screen, removes and destroys it (which saves the
+        settings) and returns false. Otherwise builds a new one (saving the settings), makes it the
+        screen's overlay, shows the screen's extra settings panels in it, in their order, has its
+        close button invoke command 15 through the screen, lays the screen out and returns true. */
+    static bool toggle(OstrelUI& screen, OstrelAudioService& audioService, PupackManager& library);
+
+    /** The overlay shown over the screen, or null. */
+    static ApplicationSettingsUI* findShownOver(const OstrelUI& screen);
+
     /** Shows these panels (not owned; they outlive the overlay) below the audio section, in order. */
     void setExtraPanels(const std::vector<juce::Component*>& panels);
     const std::vector<juce::Component*>& getExtraPanels() const noexcept { return extraPanels; }
 
-    /** Called with command 15 (show or hide the settings) when the close button is clicked. */
+    /** Called with command 15 (show or hide the settings) when the close button is clicked; `toggle`
+        has it invoke the command asynchronously through the screen's command manager. */
     std::function<void(int commandId)> onCommand;
 
     void paint(juce::Graphics& g) override;
     void resized() override;
-
-    /** The content area of the main screen for a screen of width x height on a main display whose
-        user area is displayWidth pixels wide: the largest rectangle of the content aspect,
-        centred. */
-    static juce::Rectangle<float> contentArea(int width, int height, int displayWidth);
 
     juce::Label& getTitleLabel() noexcept { return titleLabel; }
     juce::ImageButton& getCloseButton() noexcept { return closeButton; }
@@ -55,8 +64,6 @@ public:
     juce::Component& getAudioSection() noexcept { return *audioSection; }
 
 private:
-    static int mainDisplayWidth();
-
     OstrelAudioService& audioService;
     PupackManager& library;
     std::unique_ptr<juce::Component> audioSection;

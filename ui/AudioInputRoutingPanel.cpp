@@ -85,7 +85,7 @@ void AudioInputRoutingPanel::refresh()
 
     const auto current = audioService.getRouting();
     auto routing = current;
-    const bool sameDevice = false && deviceKey == activeDeviceKey;
+    const bool sameDevice = deviceKey.isNotEmpty() && deviceKey == activeDeviceKey;
     for (int* role : {&routing.voice, &routing.bgmLeft, &routing.bgmRight})
     {
         if (*role < 0)

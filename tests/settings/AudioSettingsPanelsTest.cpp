@@ -1,33 +1,26 @@
-#include "tests/settings/SettingsTestSupport.h"
+#include "SettingsTestSupport.h"
+
+#include "app/ErrorMessageManager.h"
 #include "ui/ChannelSelectorListBox.h"
 #include "ui/OstrelAudioDeviceSelector.h"
 
-#include "app/ErrorMessageManager.h"
-
-using settings_test::runUntil;
-
+namespace tessel::test
+{
 namespace
 {
-
-juce::StringArray itemsOf(const juce::ComboBox& box)
-{
-    juce::StringArray items;
-    for (int i = 0; i < box.getNumItems(); ++i)
-        items.add(box.getItemText(i));
-    return items;
-}
-
-/** The audio section as the settings overlay shows it, on the JACK device with three inputs. */
-class AudioSection : public settings_test::ServiceFixture
+/** The audio section as the settings overlay shows it, on the JACK device with three inputs of
+    which none is routed yet. */
+class AudioSection : public SettingsOnJack
 {
 protected:
     void SetUp() override
     {
-        ServiceFixture::SetUp();
+        startService(nothingRouted);
         if (HasFatalFailure())
             return;
+        service->onGraphRebuilt = [this] { ++rebuilds; };
         auto component = service->createSettingsComponent();
-        selector.reset(dynamic_cast<tessel::OstrelAudioDeviceSelector*>(component.release()));
+        selector.reset(dynamic_cast<OstrelAudioDeviceSelector*>(component.release()));
         ASSERT_NE(selector, nullptr) << "the service makes the application's selector";
         selector->setBounds(0, 0, 800, 700);
     }
@@ -35,24 +28,15 @@ protected:
     void TearDown() override
     {
         selector.reset();
-        ServiceFixture::TearDown();
+        SettingsOnJack::TearDown();
     }
 
-    tessel::AudioInputRoutingPanel& routing() { return selector->getRoutingPanel(); }
-
-    /** Chooses an item as the user does (the drop-down tells its owner). */
-    static void choose(juce::ComboBox& box, const juce::String& text)
-    {
-        for (int i = 0; i < box.getNumItems(); ++i)
-            if (box.getItemText(i) == text)
-                box.setSelectedItemIndex(i, juce::sendNotificationSync);
-    }
+    AudioInputRoutingPanel& routing() { return selector->getRoutingPanel(); }
 
     const juce::String none = "<< none >>";
-    std::unique_ptr<tessel::OstrelAudioDeviceSelector> selector;
+    int rebuilds = 0;
+    std::unique_ptr<OstrelAudioDeviceSelector> selector;
 };
-
-} // namespace
 
 TEST_F(AudioSection, ListsTheActiveInputsAndGivesTheVoiceTheFirstOneWhenNoneIsRouted)
 {
@@ -62,8 +46,8 @@ TEST_F(AudioSection, ListsTheActiveInputsAndGivesTheVoiceTheFirstOneWhenNoneIsRo
     EXPECT_EQ(routing().getVoiceDropDown().getText(), "source_1");
     EXPECT_EQ(service->getRouting().voice, 0);
     EXPECT_TRUE(service->isVoiceConnected());
-    EXPECT_FALSE(tessel::ErrorMessageManager::getInstance()->isMessageRaised(
-        tessel::ErrorMessageManager::noVoiceInputRouting));
+    EXPECT_FALSE(ErrorMessageManager::getInstance()->isMessageRaised(
+        ErrorMessageManager::noVoiceInputRouting));
     EXPECT_EQ(routing().getBgmLeftDropDown().getText(), none);
 
     // The MIDI lists are gone, the advanced settings are shown directly and every text is translated.
@@ -145,7 +129,7 @@ TEST_F(AudioSection, DeactivatingAnInputRemovesItFromTheListsAndClearsOnlyItsRol
     routing().getStereoToggle().triggerClick();
     testing_support::runMessageLoop(50);
     choose(routing().getBgmRightDropDown(), "source_3");
-    ASSERT_EQ(service->getRouting(), (tessel::RoutingOrders{0, 1, 2, 1}));
+    ASSERT_EQ(service->getRouting(), (RoutingOrders{0, 1, 2, 1}));
 
     // Untick source_2 in the active input channels, as a click on its tick box does.
     auto* inputs = selector->getSettingsPanel()->getInputChannelList();
@@ -158,7 +142,7 @@ TEST_F(AudioSection, DeactivatingAnInputRemovesItFromTheListsAndClearsOnlyItsRol
     EXPECT_EQ(routing().getBgmLeftDropDown().getText(), none);
     // AUX right stays on its channel, now the second active one.
     EXPECT_EQ(routing().getBgmRightDropDown().getText(), "source_3");
-    ASSERT_TRUE(runUntil([&] { return service->getRouting() == tessel::RoutingOrders{0, -1, 1, 1}; }, 1500));
+    ASSERT_TRUE(runUntil([&] { return service->getRouting() == RoutingOrders{0, -1, 1, 1}; }, 1500));
     EXPECT_TRUE(service->isBgmRightConnected());
     EXPECT_FALSE(service->isBgmLeftConnected());
 }
@@ -183,8 +167,9 @@ TEST_F(AudioSection, WithoutADeviceEveryRoutingListHoldsOnlyTheNoneEntry)
 
 TEST(ChannelPairNames, JoinAtABlankOnly)
 {
-    using tessel::ChannelSelectorListBox;
     EXPECT_EQ(ChannelSelectorListBox::getNameForChannelPair("input 1", "input 2"), "input 1 + 2");
     EXPECT_EQ(ChannelSelectorListBox::getNameForChannelPair("input 11", "input 12"), "input 11 + 12");
     EXPECT_EQ(ChannelSelectorListBox::getNameForChannelPair("Left", "Right"), "Left + Right");
 }
+} // namespace
+} // namespace tessel::test
