@@ -5,7 +5,12 @@
 // package files) and small helpers for driving the settings' components as a user does.
 
 #include "ScreenOnJack.h"
+#include "audio/OstrelAudioService.h"
 #include "package/Pupack.h"
+#include "remote/OstrelOSCReciever.h"
+#include "remote/OstrelOSCRecieverEditor.h"
+#include "ui/ApplicationSettingsUI.h"
+#include "ui/AudioRecorderEditor.h"
 
 #include <functional>
 
@@ -101,5 +106,83 @@ protected:
         file.replaceWithData(bytes.data(), bytes.size());
         return file;
     }
+};
+
+/** The settings overlay over the main screen in a real window, as the application shows it: the
+    screen holds the recorder and OSC panels as its extra settings panels, and its command manager
+    runs command 15 through `ApplicationSettingsUI::toggle`. */
+class OverlayOnScreen : public SettingsOnJack
+{
+protected:
+    /** Starts the service (voice, stereo AUX) and the library, and shows the screen at that size. */
+    void openScreen(int width, int height, const juce::String& language = "en", bool withModels = true)
+    {
+        startService({0, 1, 2, 1}, language, withModels);
+        if (::testing::Test::HasFatalFailure())
+            return;
+        showScreen(width, height);
+        receiver = std::make_unique<OstrelOSCReciever>();
+        screen().getExtraSettingsPanels().push_back(std::make_unique<AudioRecorderEditor>(*service));
+        screen().getExtraSettingsPanels().push_back(std::make_unique<OstrelOSCRecieverEditor>(*receiver));
+        commands.registerAllCommandsForTarget(&target);
+        commands.setFirstCommandTarget(&target);
+        screen().setCommandManager(&commands);
+    }
+
+    void TearDown() override
+    {
+        closeScreen();
+        receiver.reset();
+        SettingsOnJack::TearDown();
+    }
+
+    /** What command 15 does. */
+    void toggleSettings()
+    {
+        ApplicationSettingsUI::toggle(screen(), *service, *library);
+        testing_support::runMessageLoop(100);
+    }
+
+    /** The overlay shown, or null. */
+    ApplicationSettingsUI* overlay() { return ApplicationSettingsUI::findShownOver(screen()); }
+
+    /** A point of a component in the screen's coordinates. */
+    juce::Point<int> pointOf(const juce::Component& c, juce::Point<int> local)
+    {
+        return screen().getLocalPoint(&c, local);
+    }
+
+    /** The centre of a row of a table, in the screen's coordinates. */
+    juce::Point<int> rowOf(const juce::TableListBox& table, int row)
+    {
+        return pointOf(table, table.getRowPosition(row, true).getCentre());
+    }
+
+    /** Command 15 as the application's command target handles it. */
+    struct SettingsCommand : juce::ApplicationCommandTarget
+    {
+        explicit SettingsCommand(OverlayOnScreen& t) : test(t) {}
+        juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
+        void getAllCommands(juce::Array<juce::CommandID>& ids) override { ids.add(15); }
+        void getCommandInfo(juce::CommandID id, juce::ApplicationCommandInfo& info) override
+        {
+            info.setInfo("Show/Hide Settings UI", {}, {}, 0);
+            info.commandID = id;
+        }
+        bool perform(const InvocationInfo& info) override
+        {
+            if (info.commandID != 15)
+                return false;
+            ++performed;
+            ApplicationSettingsUI::toggle(test.screen(), *test.service, *test.library);
+            return true;
+        }
+        OverlayOnScreen& test;
+        int performed = 0;
+    };
+
+    std::unique_ptr<OstrelOSCReciever> receiver;
+    juce::ApplicationCommandManager commands;
+    SettingsCommand target{*this};
 };
 } // namespace tessel::test
