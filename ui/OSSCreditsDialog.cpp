@@ -116,6 +116,21 @@ Copyright (c) 2000-2021 Paul Davis, Grame, Stephane Letz and the JACK developers
 Used under the terms of the GNU Lesser General Public License version 2.1 or (at your option) any
 later version: https://www.gnu.org/licenses/old-licenses/lgpl-2.1.html)",
 
+    R"(X Window System client libraries (libX11 and its extensions), loaded when the window opens
+Copyright (c) 1985-2022 The X.Org Foundation and the X Window System contributors.
+Used under the MIT (X11) licence:
+
+Permission is hereby granted, free of charge, to any person obtaining a copy of this software and
+associated documentation files (the "Software"), to deal in the Software without restriction,
+including without limitation the rights to use, copy, modify, merge, publish, distribute,
+sublicense, and/or sell copies of the Software, and to permit persons to whom the Software is
+furnished to do so, subject to the following conditions: The above copyright notice and this
+permission notice shall be included in all copies or substantial portions of the Software.
+
+THE SOFTWARE IS PROVIDED "AS IS", WITHOUT WARRANTY OF ANY KIND, EXPRESS OR IMPLIED, INCLUDING BUT
+NOT LIMITED TO THE WARRANTIES OF MERCHANTABILITY, FITNESS FOR A PARTICULAR PURPOSE AND
+NONINFRINGEMENT.)",
+
     R"(Noto Sans CJK
 Copyright 2014-2021 Adobe (http://www.adobe.com/). Noto is a trademark of Google Inc.
 Tavilo draws its texts with this font as installed on the system.
