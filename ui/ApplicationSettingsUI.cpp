@@ -50,9 +50,11 @@ ApplicationSettingsUI::ApplicationSettingsUI(OstrelAudioService& service, Pupack
         addAndMakeVisible(*modelEditor);
     }
 
+    audioViewport.setScrollBarsShown(true, false);
+    addAndMakeVisible(audioViewport);
     audioSection = audioService.createSettingsComponent();
     if (audioSection != nullptr)
-        addAndMakeVisible(*audioSection);
+        audioViewport.setViewedComponent(audioSection.get(), false);
 
     saveSettings();
 }
@@ -106,6 +108,19 @@ void ApplicationSettingsUI::setExtraPanels(const std::vector<juce::Component*>& 
     resized();
 }
 
+void ApplicationSettingsUI::layOutAudioSection()
+{
+    if (audioSection == nullptr)
+        return;
+    // Given all the height it could want, the section shrinks itself to its content. In small
+    // windows that is more than its share of the overlay: it then scrolls, beside the scroll bar.
+    constexpr int unlimited = 1 << 20;
+    const int width = audioViewport.getWidth();
+    audioSection->setBounds(0, 0, width, unlimited);
+    if (audioSection->getHeight() > audioViewport.getHeight())
+        audioSection->setBounds(0, 0, juce::jmax(width - audioViewport.getScrollBarThickness(), 0), unlimited);
+}
+
 void ApplicationSettingsUI::paint(juce::Graphics& g)
 {
     g.fillAll(getLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId));
@@ -146,8 +161,8 @@ void ApplicationSettingsUI::resized()
     const int x2 = xi + leftWidth;
     const int w2 = ii - leftWidth;
     const int audioHeight = juce::jmin(body, static_cast<int>(0.7 * body));
-    if (audioSection != nullptr)
-        audioSection->setBounds(x2, bodyY, w2, audioHeight);
+    audioViewport.setBounds(x2, bodyY, w2, audioHeight);
+    layOutAudioSection();
 
     const int rest = body - audioHeight;
     const int gap = juce::jmin(rest, static_cast<int>(0.35 * rest));

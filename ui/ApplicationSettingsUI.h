@@ -61,11 +61,17 @@ public:
     juce::Label& getTitleLabel() noexcept { return titleLabel; }
     juce::ImageButton& getCloseButton() noexcept { return closeButton; }
     PupackSelectorEditor& getModelEditor() noexcept { return *modelEditor; }
+    /** The audio section, shown in `getAudioViewport()`, which scrolls it when the section needs more
+        height than the layout gives (small windows). */
     juce::Component& getAudioSection() noexcept { return *audioSection; }
+    juce::Viewport& getAudioViewport() noexcept { return audioViewport; }
 
 private:
+    void layOutAudioSection();
+
     OstrelAudioService& audioService;
     PupackManager& library;
+    juce::Viewport audioViewport;
     std::unique_ptr<juce::Component> audioSection;
     std::unique_ptr<PupackSelectorEditor> modelEditor;
     std::vector<juce::Component*> extraPanels;

@@ -1,6 +1,7 @@
 #include "SettingsTestSupport.h"
 
 #include "ui/AboutDialog.h"
+#include "ui/OstrelAudioDeviceSelector.h"
 #include "ui/OSSCreditsDialog.h"
 
 namespace tessel::test
@@ -44,7 +45,8 @@ TEST_F(SettingsOverlay, CommandFifteenOpensAndClosesItAndTheExtraPanelsComeBackE
         EXPECT_TRUE(panel->isShowing());
     }
     EXPECT_EQ(shown->getTitleLabel().getText(), "Application Settings");
-    const auto* firstEditor = &shown->getModelEditor();
+    juce::Component::SafePointer<juce::Component> firstEditor(&shown->getModelEditor()),
+        firstAudioSection(&shown->getAudioSection());
 
     // Closing saves them too and leaves the panels with the screen.
     service->setRecordingDirectory(folder.getChildFile("chosen-while-open"));
@@ -54,13 +56,14 @@ TEST_F(SettingsOverlay, CommandFifteenOpensAndClosesItAndTheExtraPanelsComeBackE
     EXPECT_EQ(screen().getExtraSettingsPanels()[0].get(), recorder);
     EXPECT_EQ(recorder->getParentComponent(), nullptr);
     EXPECT_EQ(osc->getParentComponent(), nullptr);
+    EXPECT_EQ(firstEditor.getComponent(), nullptr) << "the sections go with the overlay";
+    EXPECT_EQ(firstAudioSection.getComponent(), nullptr);
 
     // The next opening has fresh sections and the same panels.
     commands.invokeDirectly(15, true);
     ASSERT_TRUE(runUntil([&] { return overlay() != nullptr; }, 2000));
     EXPECT_EQ(recorder->getParentComponent(), overlay());
     EXPECT_EQ(osc->getParentComponent(), overlay());
-    EXPECT_NE(&overlay()->getModelEditor(), firstEditor);
     EXPECT_EQ(target.performed, 3);
 }
 
@@ -93,8 +96,9 @@ TEST_F(SettingsOverlay, LayoutFollowsTheMainScreensContentArea)
         EXPECT_EQ(o.getTitleLabel().getBounds(), juce::Rectangle<int>(x, 0, 1556, 156));
         EXPECT_EQ(o.getCloseButton().getBounds(), juce::Rectangle<int>(x + 1556 - 156 + 12, 12, 132, 132));
         EXPECT_EQ(o.getModelEditor().getBounds(), juce::Rectangle<int>(x, 156, 777, 844));
+        EXPECT_EQ(o.getAudioViewport().getBounds(), juce::Rectangle<int>(x + 777, 156, 779, 590));
         const auto audio = o.getAudioSection().getBounds();
-        EXPECT_EQ(audio.withHeight(590), juce::Rectangle<int>(x + 777, 156, 779, 590));
+        EXPECT_EQ(audio.getWidth(), 779) << "it fits: no scroll bar";
         EXPECT_LE(audio.getHeight(), 590) << "the audio section shrinks to its content";
         EXPECT_GT(audio.getHeight(), 300);
         ASSERT_EQ(o.getExtraPanels().size(), 2u);
@@ -102,6 +106,18 @@ TEST_F(SettingsOverlay, LayoutFollowsTheMainScreensContentArea)
         EXPECT_EQ(o.getExtraPanels()[1]->getBounds(), juce::Rectangle<int>(x + 777, 917, 779, 83));
         TearDown();
     }
+
+    // In the smallest window the audio section needs more than its share: it scrolls, and the whole
+    // routing panel can be reached.
+    openScreen(1065, 665);
+    toggleSettings();
+    ASSERT_NE(overlay(), nullptr);
+    auto& viewport = overlay()->getAudioViewport();
+    auto& selector = dynamic_cast<OstrelAudioDeviceSelector&>(overlay()->getAudioSection());
+    EXPECT_GT(selector.getHeight(), viewport.getHeight());
+    EXPECT_TRUE(viewport.getVerticalScrollBar().isVisible());
+    EXPECT_EQ(selector.getWidth(), viewport.getWidth() - viewport.getScrollBarThickness());
+    EXPECT_LE(selector.getRoutingPanel().getBottom(), selector.getHeight());
 }
 
 TEST_F(SettingsOverlay, BrowseStoresTheChosenFolderWithoutIllegalCharacters)
