@@ -59,13 +59,16 @@ int AboutDialog::AboutComponent::stackItems(int width)
             const auto picture = image->getImage();
             if (picture.isValid())
             {
-                const float scale = juce::jmin(static_cast<float>(width) / static_cast<float>(picture.getWidth()),
-                                               static_cast<float>(imageBand) / static_cast<float>(picture.getHeight()));
-                const auto band = juce::Rectangle<float>(0.0f, static_cast<float>(offset), static_cast<float>(width),
-                                                         static_cast<float>(imageBand));
+                const float scale =
+                    juce::jmin(static_cast<float>(width) / static_cast<float>(picture.getWidth()),
+                               static_cast<float>(imageBand) / static_cast<float>(picture.getHeight()));
+                const auto band =
+                    juce::Rectangle<float>(0.0f, static_cast<float>(offset), static_cast<float>(width),
+                                           static_cast<float>(imageBand));
                 const auto size = juce::Rectangle<float>(static_cast<float>(picture.getWidth()) * scale,
                                                          static_cast<float>(picture.getHeight()) * scale);
-                image->setTransformToFit(size.withCentre(band.getCentre()), juce::RectanglePlacement::centred);
+                image->setTransformToFit(size.withCentre(band.getCentre()),
+                                         juce::RectanglePlacement::centred);
             }
             offset += imageBand;
         }

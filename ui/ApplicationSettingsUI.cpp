@@ -118,7 +118,8 @@ void ApplicationSettingsUI::layOutAudioSection()
     const int width = audioViewport.getWidth();
     audioSection->setBounds(0, 0, width, unlimited);
     if (audioSection->getHeight() > audioViewport.getHeight())
-        audioSection->setBounds(0, 0, juce::jmax(width - audioViewport.getScrollBarThickness(), 0), unlimited);
+        audioSection->setBounds(0, 0, juce::jmax(width - audioViewport.getScrollBarThickness(), 0),
+                                unlimited);
 }
 
 void ApplicationSettingsUI::paint(juce::Graphics& g)

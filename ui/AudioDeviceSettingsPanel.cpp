@@ -101,8 +101,8 @@ void AudioDeviceSettingsPanel::resized()
     setSize(getWidth(), r.getY());
 }
 
-void AudioDeviceSettingsPanel::updateConfig(bool updateOutputDevice, bool updateInputDevice, bool updateSampleRate,
-                                            bool updateBufferSize)
+void AudioDeviceSettingsPanel::updateConfig(bool updateOutputDevice, bool updateInputDevice,
+                                            bool updateSampleRate, bool updateBufferSize)
 {
     auto config = setup.manager->getAudioDeviceSetup();
     juce::String error;
@@ -232,8 +232,8 @@ void AudioDeviceSettingsPanel::updateChannelLists(juce::AudioIODevice& device)
         const char* noChannelsKey;
     } kinds[] = {
         {outputChanList, outputChanLabel, ChannelSelectorListBox::audioOutputType, setup.maxNumOutputChannels,
-         setup.minNumOutputChannels, device.getOutputChannelNames().size(), "AudioDevice_ActiveOutputChannels",
-         "AudioDevice_NoOutputChannels"},
+         setup.minNumOutputChannels, device.getOutputChannelNames().size(),
+         "AudioDevice_ActiveOutputChannels", "AudioDevice_NoOutputChannels"},
         {inputChanList, inputChanLabel, ChannelSelectorListBox::audioInputType, setup.maxNumInputChannels,
          setup.minNumInputChannels, device.getInputChannelNames().size(), "AudioDevice_ActiveInputChannels",
          "AudioDevice_NoInputChannels"},
@@ -344,7 +344,7 @@ void AudioDeviceSettingsPanel::updateOutputsComboBox()
 
             outputDeviceLabel = std::make_unique<juce::Label>(
                 juce::String(), juce::translate(type.hasSeparateInputsAndOutputs() ? "AudioDevice_Output"
-                                                                                    : "AudioDevice_Device"));
+                                                                                   : "AudioDevice_Device"));
             outputDeviceLabel->attachToComponent(outputDeviceDropDown.get(), true);
 
             if (setup.maxNumOutputChannels > 0)
@@ -371,7 +371,8 @@ void AudioDeviceSettingsPanel::updateInputsComboBox()
             inputDeviceDropDown->onChange = [this] { updateConfig(false, true, false, false); };
             addAndMakeVisible(inputDeviceDropDown.get());
 
-            inputDeviceLabel = std::make_unique<juce::Label>(juce::String(), juce::translate("AudioDevice_Input"));
+            inputDeviceLabel =
+                std::make_unique<juce::Label>(juce::String(), juce::translate("AudioDevice_Input"));
             inputDeviceLabel->attachToComponent(inputDeviceDropDown.get(), true);
 
             inputLevelMeter = std::make_unique<SimpleDeviceManagerInputLevelMeter>(*setup.manager);
@@ -390,7 +391,8 @@ void AudioDeviceSettingsPanel::updateSampleRateComboBox(juce::AudioIODevice& dev
     {
         sampleRateDropDown = std::make_unique<juce::ComboBox>("Sample Rate");
         addAndMakeVisible(sampleRateDropDown.get());
-        sampleRateLabel = std::make_unique<juce::Label>(juce::String(), juce::translate("AudioDevice_SampleRate"));
+        sampleRateLabel =
+            std::make_unique<juce::Label>(juce::String(), juce::translate("AudioDevice_SampleRate"));
         sampleRateLabel->attachToComponent(sampleRateDropDown.get(), true);
     }
     else
@@ -415,7 +417,8 @@ void AudioDeviceSettingsPanel::updateBufferSizeComboBox(juce::AudioIODevice& dev
     {
         bufferSizeDropDown = std::make_unique<juce::ComboBox>("Buffer Size");
         addAndMakeVisible(bufferSizeDropDown.get());
-        bufferSizeLabel = std::make_unique<juce::Label>(juce::String(), juce::translate("AudioDevice_BufferSize"));
+        bufferSizeLabel =
+            std::make_unique<juce::Label>(juce::String(), juce::translate("AudioDevice_BufferSize"));
         bufferSizeLabel->attachToComponent(bufferSizeDropDown.get(), true);
     }
     else

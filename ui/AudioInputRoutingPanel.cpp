@@ -72,7 +72,8 @@ void AudioInputRoutingPanel::refresh()
     const auto setup = deviceManager.getAudioDeviceSetup();
     auto* device = deviceManager.getCurrentAudioDevice();
     const juce::String deviceKey =
-        device != nullptr ? deviceManager.getCurrentAudioDeviceType() + "\n" + setup.inputDeviceName : juce::String();
+        device != nullptr ? deviceManager.getCurrentAudioDeviceType() + "\n" + setup.inputDeviceName
+                          : juce::String();
 
     std::vector<ActiveChannel> channels;
     if (device != nullptr)

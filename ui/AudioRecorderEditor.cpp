@@ -4,8 +4,7 @@
 
 namespace tessel
 {
-AudioRecorderEditor::AudioRecorderEditor(OstrelAudioService& service)
-    : audioService(service)
+AudioRecorderEditor::AudioRecorderEditor(OstrelAudioService& service) : audioService(service)
 {
     titleLabel.setText(juce::translate("SettingUI_Recorder"), juce::dontSendNotification);
     titleLabel.setJustificationType(juce::Justification::centred);
@@ -50,7 +49,8 @@ juce::String AudioRecorderEditor::makeLegalDirectoryPath(const juce::String& pat
 
 void AudioRecorderEditor::refresh()
 {
-    directoryLabel.setText(audioService.getRecordingDirectory().getFullPathName(), juce::dontSendNotification);
+    directoryLabel.setText(audioService.getRecordingDirectory().getFullPathName(),
+                           juce::dontSendNotification);
     const auto name = OstrelAudioService::recordingFileNameFor(juce::Time::getCurrentTime());
     outputLabel.setText(juce::translate("Recording_OutputFileName") + "\"" + name + "\"",
                         juce::dontSendNotification);
@@ -77,11 +77,11 @@ void AudioRecorderEditor::browse()
 
 void AudioRecorderEditor::launchSystemChooser(std::function<void(const juce::File&)> chosen)
 {
-    fileChooser = std::make_unique<juce::FileChooser>(juce::translate("Recording_DlgTitle_SettingSaveDirectory"),
-                                                      juce::File(), juce::String());
-    fileChooser->launchAsync(juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
-                             [chosen = std::move(chosen)](const juce::FileChooser& chooser)
-                             { chosen(chooser.getResult()); });
+    fileChooser = std::make_unique<juce::FileChooser>(
+        juce::translate("Recording_DlgTitle_SettingSaveDirectory"), juce::File(), juce::String());
+    fileChooser->launchAsync(
+        juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
+        [chosen = std::move(chosen)](const juce::FileChooser& chooser) { chosen(chooser.getResult()); });
 }
 
 void AudioRecorderEditor::setFontHeight(juce::Label& label, float height)
@@ -117,6 +117,7 @@ void AudioRecorderEditor::resized()
     outputLabel.setBounds(0, titleHeight + rowHeight, width, outputHeight);
     // The output line has no size of its own in the layout: as large as the directory text, and
     // small enough for its row.
-    setFontHeight(outputLabel, juce::jmin(0.4f * static_cast<float>(rowHeight), 0.8f * static_cast<float>(outputHeight)));
+    setFontHeight(outputLabel,
+                  juce::jmin(0.4f * static_cast<float>(rowHeight), 0.8f * static_cast<float>(outputHeight)));
 }
 } // namespace tessel

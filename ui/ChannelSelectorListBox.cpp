@@ -28,7 +28,8 @@ void ChannelSelectorListBox::refresh()
         {
             juce::StringArray pairs;
             for (int i = 0; i < items.size(); i += 2)
-                pairs.add(i + 1 < items.size() ? getNameForChannelPair(items[i], items[i + 1]) : items[i].trim());
+                pairs.add(i + 1 < items.size() ? getNameForChannelPair(items[i], items[i + 1])
+                                               : items[i].trim());
             items = pairs;
         }
     }
@@ -62,18 +63,20 @@ void ChannelSelectorListBox::paintListBoxItem(int row, juce::Graphics& g, int wi
     const int x = getTickX();
     const float tickSize = static_cast<float>(height) * 0.75f;
     getLookAndFeel().drawTickBox(g, *this, static_cast<float>(x) - tickSize,
-                                 (static_cast<float>(height) - tickSize) * 0.5f, tickSize, tickSize, active, true,
-                                 true, false);
+                                 (static_cast<float>(height) - tickSize) * 0.5f, tickSize, tickSize, active,
+                                 true, true, false);
 
     const juce::Rectangle<int> textBounds(x + 5, 0, width - x - 5, height);
-    const auto textColour = findColour(juce::ListBox::textColourId, true).withMultipliedAlpha(active ? 1.0f : 0.6f);
+    const auto textColour =
+        findColour(juce::ListBox::textColourId, true).withMultipliedAlpha(active ? 1.0f : 0.6f);
     juce::AttributedString text(items[row]);
     text.setColour(textColour);
     text.setFont(static_cast<float>(textBounds.getHeight()) * 0.6f);
     text.setJustification(juce::Justification::centredLeft);
     text.setWordWrap(juce::AttributedString::WordWrap::none);
     juce::TextLayout layout;
-    layout.createLayout(text, static_cast<float>(textBounds.getWidth()), static_cast<float>(textBounds.getHeight()));
+    layout.createLayout(text, static_cast<float>(textBounds.getWidth()),
+                        static_cast<float>(textBounds.getHeight()));
     layout.draw(g, textBounds.toFloat());
 }
 
@@ -109,11 +112,11 @@ void ChannelSelectorListBox::paint(juce::Graphics& g)
 int ChannelSelectorListBox::getBestHeight(int maxHeight)
 {
     const int row = juce::jmax(1, getRowHeight());
-    return row * juce::jlimit(2, juce::jmax(2, maxHeight / row), getNumRows()) +
-           getOutlineThickness() * 2;
+    return row * juce::jlimit(2, juce::jmax(2, maxHeight / row), getNumRows()) + getOutlineThickness() * 2;
 }
 
-juce::String ChannelSelectorListBox::getNameForChannelPair(const juce::String& name1, const juce::String& name2)
+juce::String ChannelSelectorListBox::getNameForChannelPair(const juce::String& name1,
+                                                           const juce::String& name2)
 {
     juce::String common;
     for (int j = 0; j < name1.length(); ++j)

@@ -28,9 +28,9 @@ public:
     /** A selector for the service's device manager that allows minInputChannels to maxInputChannels
         active inputs and minOutputChannels to maxOutputChannels active outputs, listed one by one
         or (showChannelsAsStereoPairs) as pairs. */
-    OstrelAudioDeviceSelector(juce::AudioDeviceManager& deviceManager, int minInputChannels, int maxInputChannels,
-                              int minOutputChannels, int maxOutputChannels, bool showChannelsAsStereoPairs,
-                              OstrelAudioService& audioService);
+    OstrelAudioDeviceSelector(juce::AudioDeviceManager& deviceManager, int minInputChannels,
+                              int maxInputChannels, int minOutputChannels, int maxOutputChannels,
+                              bool showChannelsAsStereoPairs, OstrelAudioService& audioService);
     ~OstrelAudioDeviceSelector() override;
 
     /** Builds the settings panel for the current device type when needed, refreshes it and the

@@ -14,7 +14,8 @@ void PupackTablePainting::paintRowBackground(juce::Graphics& g, int width, int h
     g.setColour(juce::Colour(rowIsSelected ? palette::accentBlue : palette::menuNavy));
     g.fillRect(0, 0, width, height);
     g.setColour(juce::Colours::white);
-    g.drawRect(juce::Rectangle<float>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)), 0.5f);
+    g.drawRect(juce::Rectangle<float>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)),
+               0.5f);
 }
 
 void PupackTablePainting::paintCellText(juce::Graphics& g, const juce::String& text, int width, int height)
@@ -78,7 +79,8 @@ void NarratorTableModel::paintRowBackground(juce::Graphics& g, int, int width, i
     PupackTablePainting::paintRowBackground(g, width, height, rowIsSelected);
 }
 
-void NarratorTableModel::paintCell(juce::Graphics& g, int rowNumber, int columnId, int width, int height, bool)
+void NarratorTableModel::paintCell(juce::Graphics& g, int rowNumber, int columnId, int width, int height,
+                                   bool)
 {
     const auto members = viewModel.getGroupMembers(getActiveEntry(viewModel).getTarget());
     if (!juce::isPositiveAndBelow(rowNumber, members.size()))

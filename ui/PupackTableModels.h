@@ -27,7 +27,8 @@ public:
     explicit TargetTableModel(PupackSelectorViewModel& viewModel);
 
     int getNumRows() override;
-    void paintRowBackground(juce::Graphics& g, int rowNumber, int width, int height, bool rowIsSelected) override;
+    void paintRowBackground(juce::Graphics& g, int rowNumber, int width, int height,
+                            bool rowIsSelected) override;
     void paintCell(juce::Graphics& g, int rowNumber, int columnId, int width, int height,
                    bool rowIsSelected) override;
     void selectedRowsChanged(int lastRowSelected) override;
@@ -50,7 +51,8 @@ public:
     explicit NarratorTableModel(PupackSelectorViewModel& viewModel);
 
     int getNumRows() override;
-    void paintRowBackground(juce::Graphics& g, int rowNumber, int width, int height, bool rowIsSelected) override;
+    void paintRowBackground(juce::Graphics& g, int rowNumber, int width, int height,
+                            bool rowIsSelected) override;
     void paintCell(juce::Graphics& g, int rowNumber, int columnId, int width, int height,
                    bool rowIsSelected) override;
     void selectedRowsChanged(int lastRowSelected) override;

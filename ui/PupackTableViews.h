@@ -8,7 +8,10 @@ namespace tessel
 class TargetTableView : public juce::TableListBox
 {
 public:
-    explicit TargetTableView(juce::TableListBoxModel* tableModel) : juce::TableListBox("Pupack Target Table View", tableModel) {}
+    explicit TargetTableView(juce::TableListBoxModel* tableModel)
+        : juce::TableListBox("Pupack Target Table View", tableModel)
+    {
+    }
 };
 
 /** The table of the active target's narrators (component name "Pupack Narrator Table View"). */

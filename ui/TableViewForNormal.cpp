@@ -118,7 +118,8 @@ void TableViewForNormal::refreshTables()
     }
 
     const bool showControls = targetTable.getSelectedRow() >= 0 && narratorTable.getSelectedRow() >= 0;
-    for (juce::Component* control : std::initializer_list<juce::Component*>{&uninstallButton, &offsetSlider, &gvSlider})
+    for (juce::Component* control :
+         std::initializer_list<juce::Component*>{&uninstallButton, &offsetSlider, &gvSlider})
     {
         control->setVisible(showControls);
         if (showControls)
@@ -211,7 +212,8 @@ void TableViewForNormal::resized()
     targetTable.setBounds(0, 0, width, targetHeight);
     const int targetButtonHeight = juce::jmax(juce::jmin(half - targetHeight, e) - 16, 0);
     targetUpButton.setBounds(8, targetHeight + 8, juce::jmax(upWidth - 16, 0), targetButtonHeight);
-    targetDownButton.setBounds(upWidth + 8, targetHeight + 8, juce::jmax(downWidth - 16, 0), targetButtonHeight);
+    targetDownButton.setBounds(upWidth + 8, targetHeight + 8, juce::jmax(downWidth - 16, 0),
+                               targetButtonHeight);
 
     const int lower = juce::jmin(height - half, half);
     const int narratorHeight = juce::jmin(lower, d7);

@@ -184,14 +184,15 @@ void ScreenOnJack::startLibrary(const juce::String& language)
     library.reset();
     library = std::make_unique<PupackManager>(
         settings->getFolder(), std::make_unique<ServiceAudioTarget>(*service), language, builtInPupacks,
-        libraryWarningsExpected ? std::unique_ptr<PupackAlertNotifier>(std::make_unique<PupackAlertWindowNotifier>())
-                                : std::make_unique<NoWarnings>());
+        libraryWarningsExpected
+            ? std::unique_ptr<PupackAlertNotifier>(std::make_unique<PupackAlertWindowNotifier>())
+            : std::make_unique<NoWarnings>());
     library->setSelectorViewModel(std::make_unique<PupackSelectorViewModel>(*library, settings->store()));
 }
 
 std::vector<std::uint8_t> ScreenOnJack::modelPackage(const juce::String& target, const juce::String& narrator,
-                                                     const juce::String& targetJa, const juce::String& narratorJa,
-                                                     juce::Colour colour)
+                                                     const juce::String& targetJa,
+                                                     const juce::String& narratorJa, juce::Colour colour)
 {
     test_models::TestPackageOptions options;
     options.classes = 2;

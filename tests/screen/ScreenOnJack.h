@@ -59,8 +59,8 @@ protected:
     /** A test model package of a target spoken by a narrator (identifier: both names in lower
         case), with Japanese names and a portrait disc of its own colour. */
     static std::vector<std::uint8_t> modelPackage(const juce::String& target, const juce::String& narrator,
-                                                  const juce::String& targetJa, const juce::String& narratorJa,
-                                                  juce::Colour colour);
+                                                  const juce::String& targetJa,
+                                                  const juce::String& narratorJa, juce::Colour colour);
 
     /** The identifier of a test model, once the library lists it. */
     juce::String modelIdentifier(const juce::String& target, const juce::String& narrator) const;

@@ -46,8 +46,8 @@ TEST_F(AudioSection, ListsTheActiveInputsAndGivesTheVoiceTheFirstOneWhenNoneIsRo
     EXPECT_EQ(routing().getVoiceDropDown().getText(), "source_1");
     EXPECT_EQ(service->getRouting().voice, 0);
     EXPECT_TRUE(service->isVoiceConnected());
-    EXPECT_FALSE(ErrorMessageManager::getInstance()->isMessageRaised(
-        ErrorMessageManager::noVoiceInputRouting));
+    EXPECT_FALSE(
+        ErrorMessageManager::getInstance()->isMessageRaised(ErrorMessageManager::noVoiceInputRouting));
     EXPECT_EQ(routing().getBgmLeftDropDown().getText(), none);
 
     // The MIDI lists are gone, the advanced settings are shown directly and every text is translated.
@@ -58,7 +58,8 @@ TEST_F(AudioSection, ListsTheActiveInputsAndGivesTheVoiceTheFirstOneWhenNoneIsRo
     ASSERT_NE(panel->getBufferSizeDropDown(), nullptr);
     EXPECT_EQ(panel->getBufferSizeDropDown()->getText(), "256 samples (5.8 ms)");
     ASSERT_NE(panel->getInputChannelList(), nullptr);
-    EXPECT_EQ(panel->getInputChannelList()->getItems(), juce::StringArray("source_1", "source_2", "source_3"));
+    EXPECT_EQ(panel->getInputChannelList()->getItems(),
+              juce::StringArray("source_1", "source_2", "source_3"));
     EXPECT_EQ(selector->getTitleLabel().getText(), "Audio Device Settings");
     EXPECT_EQ(selector->getRoutingLabel().getText(), "Input Channels Routing:");
     for (auto* child : selector->getChildren())
@@ -152,8 +153,8 @@ TEST_F(AudioSection, WithoutADeviceEveryRoutingListHoldsOnlyTheNoneEntry)
     service->getDeviceManager().closeAudioDevice();
     selector->updateAllControls();
 
-    for (auto* box : {&routing().getVoiceDropDown(), &routing().getBgmLeftDropDown(),
-                      &routing().getBgmRightDropDown()})
+    for (auto* box :
+         {&routing().getVoiceDropDown(), &routing().getBgmLeftDropDown(), &routing().getBgmRightDropDown()})
     {
         EXPECT_EQ(itemsOf(*box), juce::StringArray(none));
         EXPECT_EQ(box->getText(), none);

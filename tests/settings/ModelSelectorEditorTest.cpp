@@ -38,8 +38,8 @@ protected:
     juce::StringArray addOnFiles()
     {
         juce::StringArray names;
-        for (const auto& file : settings->getFolder().getChildFile("AppendData").findChildFiles(
-                 juce::File::findFiles, false))
+        for (const auto& file :
+             settings->getFolder().getChildFile("AppendData").findChildFiles(juce::File::findFiles, false))
             names.add(file.getFileName());
         names.sort(false);
         return names;
@@ -160,7 +160,8 @@ TEST_F(ModelEditor, UninstallOfABuiltInShowsTheAlertKeepsTheModelAndEmptiesTheSl
     openSettingsWith("caroldee");
     ASSERT_TRUE(tables().getUninstallButton().isVisible());
 
-    clickAt(pointOf(tables().getUninstallButton(), tables().getUninstallButton().getLocalBounds().getCentre()));
+    clickAt(
+        pointOf(tables().getUninstallButton(), tables().getUninstallButton().getLocalBounds().getCentre()));
     ASSERT_TRUE(runUntil([] { return alertWindows().size() == 1; }, 2000));
     EXPECT_EQ(alertWindows()[0]->getName(), "Can not uninstall Voice Conversion Model");
 
@@ -212,8 +213,8 @@ TEST_F(ModelEditor, DroppingTwoPackagesInstallsBothAndKeepsTheSlot)
     EXPECT_NE(library->findRecord("faygus"), nullptr);
     EXPECT_EQ(groupTargets(), juce::StringArray("Alice", "Bob", "Dan", "Fay"));
     EXPECT_EQ(tables().getTargetTable().getNumRows(), 4);
-    EXPECT_EQ(addOnFiles(), juce::StringArray("Alice_Anna.ppc", "Alice_Ben.ppc", "Bob_Anna.ppc", "Dan_Eve.ppc",
-                                              "Fay_Gus.ppc"));
+    EXPECT_EQ(addOnFiles(), juce::StringArray("Alice_Anna.ppc", "Alice_Ben.ppc", "Bob_Anna.ppc",
+                                              "Dan_Eve.ppc", "Fay_Gus.ppc"));
     EXPECT_EQ(activeSlot(), "aliceanna");
     EXPECT_EQ(runningModel(), "aliceanna");
 }

@@ -1,8 +1,8 @@
 #include "SettingsTestSupport.h"
 
 #include "ui/AboutDialog.h"
-#include "ui/OstrelAudioDeviceSelector.h"
 #include "ui/OSSCreditsDialog.h"
+#include "ui/OstrelAudioDeviceSelector.h"
 
 namespace tessel::test
 {
@@ -168,12 +168,12 @@ TEST(RecorderFolderPath, KeepsADrivePrefixAndDropsIllegalCharactersFromTheRest)
         {"C:/" + longName, "C:" + ("/" + longName).substring(0, 1024)},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(AudioRecorderEditor::makeLegalDirectoryPath(c.chosen), c.stored) << c.chosen.substring(0, 40);
+        EXPECT_EQ(AudioRecorderEditor::makeLegalDirectoryPath(c.chosen), c.stored)
+            << c.chosen.substring(0, 40);
 }
 
 /** The dialogs on the desktop of a kind. */
-template <typename Dialog>
-int openDialogs()
+template <typename Dialog> int openDialogs()
 {
     int count = 0;
     for (auto* alert : alertWindows())
@@ -231,8 +231,8 @@ TEST_F(SettingsOverlay, AcknowledgementsOpenedTwiceShowOneDialogNamingEveryLibra
     EXPECT_EQ(shownWhileOpen, 1);
     EXPECT_EQ(OSSCreditsDialog::getOpenDialog(), nullptr);
     for (const char* name :
-         {"JUCE", "GNU General Public License version 3", "picojson", "FFTW 3", "libcurl", "FreeType", "libpng",
-          "libjpeg", "zlib", "ALSA", "JACK", "Noto Sans CJK", "SIL Open Font License",
+         {"JUCE", "GNU General Public License version 3", "picojson", "FFTW 3", "libcurl", "FreeType",
+          "libpng", "libjpeg", "zlib", "ALSA", "JACK", "Noto Sans CJK", "SIL Open Font License",
           "Voice Conversion Challenge 2016", "Open Data Commons Attribution"})
         EXPECT_TRUE(text.contains(name)) << name;
 }
