@@ -486,6 +486,12 @@ juce::File OstrelAudioService::defaultRecordingDirectory()
     return juce::File::getSpecialLocation(juce::File::userMusicDirectory).getChildFile("Tavilo");
 }
 
+juce::File OstrelAudioService::getNextRecordingFile() const
+{
+    const juce::ScopedLock sl(graphLock);
+    return firstFreeFile(recordingDirectory.getChildFile(recordingFileNameFor(juce::Time::getCurrentTime())));
+}
+
 juce::File OstrelAudioService::getRecordingDirectory() const
 {
     const juce::ScopedLock sl(graphLock);
@@ -515,8 +521,7 @@ void OstrelAudioService::toggleRecording()
         }
         else
         {
-            const auto file = firstFreeFile(
-                recordingDirectory.getChildFile(recordingFileNameFor(juce::Time::getCurrentTime())));
+            const auto file = getNextRecordingFile();
             if (recorder->startRecording(file))
             {
                 updateMessage(ErrorMessageManager::recording, true);

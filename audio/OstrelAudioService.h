@@ -130,6 +130,9 @@ public:
     /** The folder of the user recordings. */
     juce::File getRecordingDirectory() const;
     void setRecordingDirectory(const juce::File& directory);
+    /** The file a user recording started now would be written to: the day's name in the recording
+        folder, or its first free sibling when that file exists. */
+    juce::File getNextRecordingFile() const;
     /** The name of a recording started at `time`: "Ostrel_YYYYMMDD.wav" in local time. */
     static juce::String recordingFileNameFor(juce::Time time);
     /** The folder of user recordings when none is stored: the user's music folder + "Tavilo". */

@@ -51,7 +51,8 @@ void AudioRecorderEditor::refresh()
 {
     directoryLabel.setText(audioService.getRecordingDirectory().getFullPathName(),
                            juce::dontSendNotification);
-    const auto name = OstrelAudioService::recordingFileNameFor(juce::Time::getCurrentTime());
+    // The name the service will really use: a second recording of the day gets a sibling's name.
+    const auto name = audioService.getNextRecordingFile().getFileName();
     outputLabel.setText(juce::translate("Recording_OutputFileName") + "\"" + name + "\"",
                         juce::dontSendNotification);
     repaint();

@@ -146,6 +146,17 @@ TEST_F(SettingsOverlay, BrowseStoresTheChosenFolderWithoutIllegalCharacters)
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(service->getRecordingDirectory(), before);
 
+    // A recording of the day exists already: the next one goes to its sibling, and the label says so.
+    const auto today =
+        before.getChildFile(OstrelAudioService::recordingFileNameFor(juce::Time::getCurrentTime()));
+    ASSERT_TRUE(before.createDirectory());
+    ASSERT_TRUE(today.create());
+    recorder.refresh();
+    const auto next = service->getNextRecordingFile();
+    EXPECT_EQ(next.getParentDirectory(), before);
+    EXPECT_NE(next.getFileName(), today.getFileName());
+    EXPECT_EQ(recorder.getOutputLabel().getText(), "Recording data will save to\"" + next.getFileName() + "\"");
+
     answer = juce::File("/Users/a:b/rec");
     recorder.getBrowseButton().triggerClick();
     runMessageLoop(50);
