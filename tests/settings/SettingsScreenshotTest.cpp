@@ -1,5 +1,8 @@
 #include "SettingsTestSupport.h"
 
+#include "ui/AboutDialog.h"
+#include "ui/OSSCreditsDialog.h"
+
 namespace tessel::test
 {
 namespace
@@ -38,6 +41,48 @@ TEST_P(SettingsScreenshots, RenderTheOpenOverlay)
         ASSERT_TRUE(juce::PNGImageFormat().writeImageToStream(image, stream));
         TearDown();
     }
+}
+
+/** Renders the About and Acknowledgements dialogs as they open, into build/screenshots/. */
+TEST_P(SettingsScreenshots, RenderTheDialogs)
+{
+    const juce::String language = GetParam();
+    startService({0, 1, 2, 1}, language);
+    const auto folder = juce::File(TAVILO_BINARY_DIR).getChildFile("screenshots");
+    ASSERT_TRUE(folder.createDirectory());
+
+    const auto write = [&](juce::Component& dialog, const juce::String& name)
+    {
+        const auto file = folder.getChildFile(name + "_" + language + ".png");
+        file.deleteFile();
+        juce::FileOutputStream stream(file);
+        return stream.openedOk() &&
+               juce::PNGImageFormat().writeImageToStream(
+                   dialog.createComponentSnapshot(dialog.getLocalBounds(), true, 1.0f), stream);
+    };
+    bool aboutWritten = false, creditsWritten = false;
+    juce::MessageManager::callAsync(
+        [&]
+        {
+            if (auto* dialog = AboutDialog::getOpenDialog())
+            {
+                aboutWritten = write(*dialog, "about");
+                dialog->exitModalState(1);
+            }
+        });
+    AboutDialog::show();
+    juce::MessageManager::callAsync(
+        [&]
+        {
+            if (auto* dialog = OSSCreditsDialog::getOpenDialog())
+            {
+                creditsWritten = write(*dialog, "acknowledgements");
+                dialog->exitModalState(1);
+            }
+        });
+    OSSCreditsDialog::show();
+    EXPECT_TRUE(aboutWritten);
+    EXPECT_TRUE(creditsWritten);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, SettingsScreenshots, ::testing::Values("en", "ja"),
