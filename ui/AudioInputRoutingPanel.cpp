@@ -85,6 +85,17 @@ void AudioInputRoutingPanel::refresh()
     }
 
     const auto current = audioService.getRouting();
+    if (device == nullptr)
+    {
+        // A device that failed to open, or one being reopened: nothing can be routed now, and the
+        // routing is kept for when it is back rather than cleared.
+        activeChannels.clear();
+        activeDeviceKey.clear();
+        for (auto* box : {&voiceDropDown, &bgmLeftDropDown, &bgmRightDropDown})
+            fillDropDown(*box, {}, -1);
+        return;
+    }
+
     auto routing = current;
     const bool sameDevice = deviceKey.isNotEmpty() && deviceKey == activeDeviceKey;
     for (int* role : {&routing.voice, &routing.bgmLeft, &routing.bgmRight})

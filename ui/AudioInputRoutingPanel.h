@@ -24,7 +24,8 @@ class OstrelAudioService;
     `refresh()` brings the lists up to date with the device: a role whose channel is no longer active
     is cleared (a role keeps its channel when other channels come or go before it), and without a
     voice channel the first active channel becomes the voice. A refresh that changes the routing
-    writes it and rebuilds the chain, so that what the lists show is what is wired. Message thread
+    writes it and rebuilds the chain, so that what the lists show is what is wired. Without an open
+    device every list holds only the none entry and the routing is left as it is. Message thread
     only. */
 class AudioInputRoutingPanel : public juce::Component
 {

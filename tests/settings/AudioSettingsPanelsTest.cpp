@@ -148,8 +148,12 @@ TEST_F(AudioSection, DeactivatingAnInputRemovesItFromTheListsAndClearsOnlyItsRol
     EXPECT_FALSE(service->isBgmLeftConnected());
 }
 
-TEST_F(AudioSection, WithoutADeviceEveryRoutingListHoldsOnlyTheNoneEntry)
+TEST_F(AudioSection, WithoutADeviceEveryRoutingListHoldsOnlyTheNoneEntryAndTheRoutingIsKept)
 {
+    choose(routing().getBgmLeftDropDown(), "source_3");
+    const RoutingOrders routed{0, 2, -1, 0};
+    ASSERT_EQ(service->getRouting(), routed);
+
     service->getDeviceManager().closeAudioDevice();
     selector->updateAllControls();
 
@@ -164,6 +168,13 @@ TEST_F(AudioSection, WithoutADeviceEveryRoutingListHoldsOnlyTheNoneEntry)
     ASSERT_NE(panel->getInputDeviceDropDown(), nullptr);
     EXPECT_EQ(panel->getInputDeviceDropDown()->getText(), none);
     EXPECT_EQ(panel->getInputChannelList(), nullptr);
+
+    // The device back, the routing shows as it was.
+    EXPECT_EQ(service->getRouting(), routed);
+    service->getDeviceManager().restartLastAudioDevice();
+    ASSERT_TRUE(runUntil([&] { return routing().getBgmLeftDropDown().getText() == "source_3"; }, 3000));
+    EXPECT_EQ(routing().getVoiceDropDown().getText(), "source_1");
+    EXPECT_EQ(service->getRouting(), routed);
 }
 
 TEST(ChannelPairNames, JoinAtABlankOnly)
