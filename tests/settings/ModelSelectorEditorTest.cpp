@@ -45,6 +45,20 @@ protected:
         return names;
     }
 
+    /** Pixels of the drop area drawn in the install invitation's green. */
+    int greenPixels()
+    {
+        const auto image = dropArea().createComponentSnapshot(dropArea().getLocalBounds(), true, 1.0f);
+        int count = 0;
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+            {
+                const auto c = image.getPixelAt(x, y);
+                count += c.getGreen() > 100 && c.getRed() < 60 && c.getBlue() < 60 ? 1 : 0;
+            }
+        return count;
+    }
+
     std::vector<std::uint8_t> package(const juce::String& target, const juce::String& narrator)
     {
         return modelPackage(target, narrator, target, narrator, juce::Colours::teal);
@@ -200,10 +214,13 @@ TEST_F(ModelEditor, DroppingTwoPackagesInstallsBothAndKeepsTheSlot)
     dropArea().fileDragEnter(textOnly, 5, 5);
     EXPECT_EQ(dropArea().getDragHover(), 0);
     ASSERT_TRUE(dropArea().isInterestedInFileDrag(files));
+    EXPECT_EQ(greenPixels(), 0);
     dropArea().fileDragEnter(files, 5, 5);
     EXPECT_EQ(dropArea().getDragHover(), 1);
+    EXPECT_GT(greenPixels(), 50) << "the install wording in green";
     dropArea().fileDragExit(files);
     EXPECT_EQ(dropArea().getDragHover(), 0);
+    EXPECT_EQ(greenPixels(), 0);
 
     dropArea().fileDragEnter(files, 5, 5);
     dropArea().filesDropped(files, 5, 5);
