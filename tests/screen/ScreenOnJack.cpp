@@ -4,6 +4,7 @@
 #include "models/TestPackage.h"
 #include "processors/ProcessorSettings.h"
 #include "processors/VocaformProcessor.h"
+#include "support/JackDeviceSetup.h"
 
 namespace tessel::test
 {
@@ -134,15 +135,8 @@ void ScreenOnJack::startService(const RoutingOrders& routing, const juce::String
 
     settings = std::make_unique<testing_support::ScopedSettingsStore>();
     auto& store = settings->store();
-    auto device = std::make_unique<juce::XmlElement>("DEVICESETUP");
-    device->setAttribute("deviceType", "JACK");
-    device->setAttribute("audioOutputDeviceName", juce::String(client->getName()));
-    device->setAttribute("audioInputDeviceName", juce::String(client->getName()));
-    device->setAttribute("audioDeviceRate", sampleRate);
-    device->setAttribute("audioDeviceBufferSize", periodSize);
-    device->setAttribute("audioDeviceInChans", "111");
-    device->setAttribute("audioDeviceOutChans", "11");
-    store.setXml(PropertiesFileManager::audioDeviceSetupKey, std::move(device));
+    store.setXml(PropertiesFileManager::audioDeviceSetupKey,
+                 testing_support::jackDeviceSetup(juce::String(client->getName()), sampleRate, periodSize));
     store.setXml(PropertiesFileManager::audioRoutingSetupKey, routing.toXml());
     ProcessorSettings values;
     values.reverbLevel = 0.0f;
