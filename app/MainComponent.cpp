@@ -9,9 +9,10 @@
 #include "library/AudioServicePupackTarget.h"
 #include "library/PupackManager.h"
 #include "library/PupackSelectorViewModel.h"
-#include "app/SimpleSettingsOverlay.h"
 #include "remote/OstrelOSCReciever.h"
 #include "remote/OstrelOSCRecieverEditor.h"
+#include "ui/ApplicationSettingsUI.h"
+#include "ui/AudioRecorderEditor.h"
 #include "ui/InterfaceImages.h"
 #include "ui/OstrelUI.h"
 
@@ -104,7 +105,8 @@ void MainComponent::initialize()
     // 5. The OSC receiver, disconnected until the user connects it; it registers with the store.
     oscReceiver = std::make_unique<OstrelOSCReciever>();
 
-    // 6. The panels the settings overlay shows below its own sections.
+    // 6. The panels the settings overlay shows below its own sections: the recorder's first.
+    mainScreen->getExtraSettingsPanels().push_back(std::make_unique<AudioRecorderEditor>(*audioService));
     mainScreen->getExtraSettingsPanels().push_back(std::make_unique<OstrelOSCRecieverEditor>(*oscReceiver));
 
     // 7. The command target and the keyboard shortcuts, anywhere in the window.
@@ -140,7 +142,7 @@ std::unique_ptr<juce::Component> MainComponent::createSettingsOverlay(
     OstrelAudioService& service, PupackManager& modelLibrary, const std::vector<juce::Component*>& extraPanels,
     juce::ApplicationCommandManager& manager)
 {
-    auto overlay = std::make_unique<SimpleSettingsOverlay>(service, modelLibrary);
+    auto overlay = std::make_unique<ApplicationSettingsUI>(service, modelLibrary);
     overlay->setExtraPanels(extraPanels);
     // Asynchronous: the overlay is destroyed by the command, which must not happen inside its own
     // button's click.

@@ -1,12 +1,13 @@
 #include "app/OstrelCommandTarget.h"
 
-#include "app/OstrelPCApplication.h"
 #include "app/PropertiesFileManager.h"
 #include "audio/OstrelAudioService.h"
 #include "library/PupackManager.h"
 #include "library/PupackSelectorViewModel.h"
 #include "remote/UpdateChecker.h"
 #include "remote/UpdateDialog.h"
+#include "ui/AboutDialog.h"
+#include "ui/OSSCreditsDialog.h"
 #include "ui/OstrelUI.h"
 
 namespace tessel
@@ -48,20 +49,6 @@ const char* urlKeyOf(juce::CommandID commandID)
     }
 }
 
-/** Shows a dialog with a Close button, unless the one shown last is still open. */
-void showDialogOnce(juce::Component::SafePointer<juce::AlertWindow>& openDialog, const juce::String& title,
-                    const juce::String& message)
-{
-    if (openDialog != nullptr)
-    {
-        openDialog->toFront(true);
-        return;
-    }
-    auto* dialog = new juce::AlertWindow(title, message, juce::MessageBoxIconType::NoIcon);
-    dialog->addButton(juce::translate("General_Close"), 0, juce::KeyPress(juce::KeyPress::returnKey));
-    openDialog = dialog;
-    dialog->enterModalState(true, nullptr, true);
-}
 } // namespace
 
 OstrelCommandTarget::SystemActions OstrelCommandTarget::SystemActions::standard()
@@ -75,21 +62,8 @@ OstrelCommandTarget::SystemActions OstrelCommandTarget::SystemActions::standard(
         UpdateChecker checker;
         checker.checkForUpdate(true);
     };
-    actions.showAbout = []
-    {
-        static juce::Component::SafePointer<juce::AlertWindow> about;
-        showDialogOnce(about, juce::translate("AboutDlg_Title"),
-                       juce::translate("General_AppName") + " " +
-                           juce::String(OstrelPCApplication::applicationVersion) + "\n\n" +
-                           juce::translate("General_Copyright"));
-    };
-    actions.showAcknowledgements = []
-    {
-        static juce::Component::SafePointer<juce::AlertWindow> credits;
-        showDialogOnce(credits, juce::translate("CreditDlg_Title"),
-                       "JUCE (https://juce.com)\nFFTW (https://www.fftw.org)\npicojson "
-                       "(https://github.com/kazuho/picojson)");
-    };
+    actions.showAbout = [] { AboutDialog::show(); };
+    actions.showAcknowledgements = [] { OSSCreditsDialog::show(); };
     return actions;
 }
 

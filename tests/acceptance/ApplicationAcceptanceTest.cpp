@@ -9,11 +9,11 @@
 
 #include "BinaryData.h"
 #include "app/PropertiesFileManager.h"
-#include "app/SimpleSettingsOverlay.h"
 #include "audio/RoutingOrders.h"
 #include "package/Pupack.h"
 #include "processors/ProcessorSettings.h"
 #include "processors/VocaformProcessor.h"
+#include "ui/MainLayout.h"
 #include "support/JackTestServer.h"
 #include "support/JuceTestEnvironment.h"
 
@@ -109,6 +109,26 @@ WindowGeometry geometryOf(const juce::String& window)
             geometry.height = value;
     }
     return geometry;
+}
+
+/** Where the settings overlay of a screen of `size` puts its second extra panel, the OSC panel
+    (below the recorder's): the body under a header of 0.156 of the height, its right half, below the
+    audio section (0.7 of the body) and a gap of 0.35 of the rest, the lower of two equal shares. */
+juce::Rectangle<int> oscPanelBounds(juce::Point<int> size)
+{
+    const auto content = tessel::MainLayout::compute(size, size, tessel::MainLayout::mainDisplayWidth()).content;
+    const double margin = 0.0139 * content.getWidth();
+    const int x = juce::roundToInt(content.getX() + margin);
+    const int inner = juce::roundToInt(content.getWidth() - 2.0 * margin);
+    const double header = std::min(static_cast<double>(content.getHeight()), 0.156 * size.y);
+    const int bodyY = juce::roundToInt(content.getY() + header);
+    const int body = juce::roundToInt(content.getHeight() - header);
+    const int leftWidth = std::min(inner, static_cast<int>(0.5 * (content.getWidth() - 2.0 * margin)));
+    const int audioHeight = std::min(body, static_cast<int>(0.7 * body));
+    const int rest = body - audioHeight;
+    const int gap = std::min(rest, static_cast<int>(0.35 * rest));
+    const int share = static_cast<int>(0.5 * (rest - gap));
+    return {x + leftWidth, bodyY + audioHeight + gap + share, inner - leftWidth, share};
 }
 
 /** The delay through the converter of the built-in model Tobin for female speakers, in device
@@ -311,7 +331,7 @@ protected:
         juce::Thread::sleep(700);
         const auto geometry = geometryOf(window);
         const juce::Point<int> screen(geometry.width, geometry.height - menuBarHeight);
-        const auto panel = tessel::SimpleSettingsOverlay::extraPanelBounds(screen, 1).at(0);
+        const auto panel = oscPanelBounds(screen);
         // The OSC panel's button: the right end of its second row (0.4 to 0.8 of its height).
         const int x = geometry.x + panel.getX() + static_cast<int>(0.935 * panel.getWidth());
         const int y = geometry.y + menuBarHeight + panel.getY() + static_cast<int>(0.6 * panel.getHeight());

@@ -9,6 +9,10 @@
 #include "processors/MuteProcessor.h"
 #include "remote/OstrelOSCReciever.h"
 #include "remote/OstrelOSCRecieverEditor.h"
+#include "ui/AboutDialog.h"
+#include "ui/ApplicationSettingsUI.h"
+#include "ui/AudioRecorderEditor.h"
+#include "ui/OSSCreditsDialog.h"
 #include "ui/OstrelUI.h"
 
 namespace tessel::test
@@ -176,10 +180,12 @@ TEST_F(Commands, SettingsCommandShowsTheOverlayAndClosingItSaves)
     openWindow();
     invoke(CommandIds::showHideSettingsUI);
     auto* overlay = screen().getSettingsOverlay();
-    ASSERT_NE(overlay, nullptr);
+    ASSERT_NE(dynamic_cast<ApplicationSettingsUI*>(overlay), nullptr);
     EXPECT_TRUE(overlay->isShowing());
-    ASSERT_EQ(screen().getExtraSettingsPanels().size(), 1u);
-    auto* oscPanel = dynamic_cast<OstrelOSCRecieverEditor*>(screen().getExtraSettingsPanels()[0].get());
+    ASSERT_EQ(screen().getExtraSettingsPanels().size(), 2u);
+    EXPECT_NE(dynamic_cast<AudioRecorderEditor*>(screen().getExtraSettingsPanels()[0].get()), nullptr)
+        << "the recorder's panel comes first";
+    auto* oscPanel = dynamic_cast<OstrelOSCRecieverEditor*>(screen().getExtraSettingsPanels()[1].get());
     ASSERT_NE(oscPanel, nullptr);
     EXPECT_EQ(oscPanel->getParentComponent(), overlay);
 
@@ -284,12 +290,30 @@ TEST_F(Commands, DesktopCommandsOpenPagesTheSettingsFileAndOneDialogEach)
     invoke(CommandIds::checkUpdate);
     EXPECT_EQ(updateChecks, 1);
 
-    invoke(CommandIds::aboutApp);
-    invoke(CommandIds::aboutApp);
-    EXPECT_EQ(alertWindowsTitled("About Tavilo"), 1);
-    invoke(CommandIds::acknowledgements);
-    invoke(CommandIds::acknowledgements);
-    EXPECT_EQ(alertWindowsTitled("Acknowledgements"), 1);
+    // The dialogs run modally: the second request comes while the first dialog is open.
+    const struct
+    {
+        int id;
+        const char* title;
+        std::function<juce::Component*()> openDialog;
+    } dialogs[] = {{CommandIds::aboutApp, "About Tavilo", [] { return AboutDialog::getOpenDialog(); }},
+                   {CommandIds::acknowledgements, "Acknowledgements", [] { return OSSCreditsDialog::getOpenDialog(); }}};
+    for (const auto& dialog : dialogs)
+    {
+        SCOPED_TRACE(dialog.title);
+        int shown = -1;
+        juce::Timer::callAfterDelay(300,
+                                    [&]
+                                    {
+                                        commandManager->invokeDirectly(dialog.id, false);
+                                        shown = alertWindowsTitled(dialog.title);
+                                        if (auto* open = dialog.openDialog())
+                                            open->exitModalState(0);
+                                    });
+        commandManager->invokeDirectly(dialog.id, false); // returns when the dialog closes
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(dialog.openDialog(), nullptr);
+    }
     juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
     testing_support::runMessageLoop(200);
 }
