@@ -82,6 +82,10 @@ void OstrelPCApplication::createMainWindow()
 
     if (!mainWindow->isScreenLargeEnough())
     {
+        // The window was only put on the desktop to learn its frame: it is neither shown nor filled.
+        mainWindow->setVisible(false);
+        mainWindow->removeFromDesktop();
+
         // The quit waits for the user to close the message: quitting at once would take the
         // message away before it could be read.
         juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon,

@@ -533,3 +533,68 @@ TEST_F(Acceptance, TaviloConvertsMutesDucksRecordsAndKeepsItsSettings)
               firstBoot->getStringAttribute("UnixTimeMillis").getLargeIntValue());
 }
 } // namespace
+
+namespace
+{
+/** The program on a display of 1024 x 768 pixels, smaller than its window's minimum size. */
+TEST(SmallScreen, TaviloShowsTheStartupErrorQuitsAndStillLogsTheStart)
+{
+    const auto home = juce::File::getSpecialLocation(juce::File::tempDirectory)
+                          .getChildFile("tavilo-small-" + juce::String::toHexString(juce::Random().nextInt64()));
+    ASSERT_TRUE(home.createDirectory());
+
+    // A second virtual X server of that size, on a free display number.
+    int number = 90;
+    while (juce::File("/tmp/.X11-unix/X" + juce::String(number)).exists() ||
+           juce::File("/tmp/.X" + juce::String(number) + "-lock").exists())
+        ++number;
+    const auto display = ":" + juce::String(number);
+    ProgramUnderTest server(juce::StringArray{"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {},
+                            home.getChildFile("xvfb.log"));
+    for (int i = 0; i < 100 && !juce::File("/tmp/.X11-unix/X" + juce::String(number)).exists(); ++i)
+        juce::Thread::sleep(50);
+    ASSERT_TRUE(internWindowManagerAtoms(display.toRawUTF8())) << "Xvfb did not start on " << display;
+
+    const auto windows = [&](const char* name)
+    {
+        auto ids = juce::StringArray::fromLines(
+            runCommand({"env", "DISPLAY=" + display, "xdotool", "search", "--onlyvisible", "--name",
+                        "^" + juce::String(name) + "$"})
+                .trim());
+        ids.removeEmptyStrings();
+        return ids;
+    };
+
+    juce::StringPairArray environment;
+    environment.set("HOME", home.getFullPathName());
+    environment.set("DISPLAY", display);
+    environment.set("JACK_NO_START_SERVER", "1");
+    ProgramUnderTest program(juce::StringArray{TAVILO_PROGRAM}, environment, home.getChildFile("tavilo.log"));
+
+    juce::StringArray alerts;
+    for (int i = 0; i < 200 && alerts.isEmpty(); ++i)
+    {
+        alerts = windows("Startup Error");
+        juce::Thread::sleep(100);
+    }
+    ASSERT_FALSE(alerts.isEmpty()) << "no startup error";
+    EXPECT_TRUE(windows("Tavilo").isEmpty()) << "the main window is not shown";
+    EXPECT_TRUE(program.isRunning()) << "the message waits for the user";
+
+    // The start is logged in this outcome too.
+    const auto settingsFile = home.getChildFile(".config/Tavilo/Tavilo.settings");
+    juce::PropertiesFile settings(settingsFile, tessel::PropertiesFileManager::createOptions());
+    const auto bootLog = settings.getXmlValue(tessel::PropertiesFileManager::bootLogKey);
+    ASSERT_NE(bootLog, nullptr);
+    EXPECT_EQ(bootLog->getStringAttribute("ApplicationVersion"), "1.5.0");
+
+    // Closing the message ends the program.
+    requestWindowClose(static_cast<unsigned long>(alerts[0].getLargeIntValue()), display.toRawUTF8());
+    int status = -1;
+    EXPECT_TRUE(program.waitForExit(15000, status));
+    EXPECT_EQ(status, 0);
+    program.kill();
+    server.kill();
+    home.deleteRecursively();
+}
+} // namespace

@@ -1,6 +1,9 @@
 #include "ProgramUnderTest.h"
 
 #include <csignal>
+#include <string>
+#include <utility>
+#include <vector>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -9,9 +12,25 @@
 namespace testing_support
 {
 ProgramUnderTest::ProgramUnderTest(const juce::File& program, const juce::File& home, const juce::File& log)
+    : ProgramUnderTest(juce::StringArray{program.getFullPathName()}, [&]
+                       {
+                           juce::StringPairArray environment;
+                           environment.set("HOME", home.getFullPathName());
+                           return environment;
+                       }(),
+                       log)
 {
-    const auto programPath = program.getFullPathName().toStdString();
-    const auto homePath = home.getFullPathName().toStdString();
+}
+
+ProgramUnderTest::ProgramUnderTest(const juce::StringArray& command, const juce::StringPairArray& environment,
+                                   const juce::File& log)
+{
+    std::vector<std::string> arguments;
+    for (const auto& argument : command)
+        arguments.push_back(argument.toStdString());
+    std::vector<std::pair<std::string, std::string>> variables;
+    for (const auto& key : environment.getAllKeys())
+        variables.emplace_back(key.toStdString(), environment[key].toStdString());
     const auto logPath = log.getFullPathName().toStdString();
     const pid_t parent = getpid();
 
@@ -22,7 +41,8 @@ ProgramUnderTest::ProgramUnderTest(const juce::File& program, const juce::File& 
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != parent)
             _exit(127);
-        setenv("HOME", homePath.c_str(), 1);
+        for (const auto& [name, value] : variables)
+            setenv(name.c_str(), value.c_str(), 1);
         const int fd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0)
         {
@@ -30,7 +50,11 @@ ProgramUnderTest::ProgramUnderTest(const juce::File& program, const juce::File& 
             dup2(fd, STDERR_FILENO);
             close(fd);
         }
-        execl(programPath.c_str(), programPath.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
 }
@@ -74,8 +98,12 @@ void ProgramUnderTest::kill()
 {
     if (pid <= 0)
         return;
-    ::kill(pid, SIGKILL);
+    // Asked first, so that it can clean up after itself (an X server removes its lock file).
+    ::kill(pid, SIGTERM);
     int status = 0;
+    if (waitForExit(3000, status))
+        return;
+    ::kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     pid = -1;
 }

@@ -8,11 +8,14 @@ namespace testing_support
 {
 /** The Tavilo program started by a test with its own home folder (so its settings, models and
     recordings live there), its output going to a log file. It is ended by its process id: when
-    the test asks, in the destructor, and by the kernel when the test process dies. */
+    the test asks, in the destructor, and by the kernel (SIGKILL) when the test process dies. */
 class ProgramUnderTest
 {
 public:
     ProgramUnderTest(const juce::File& program, const juce::File& home, const juce::File& log);
+    /** Any command (the program and its arguments), with these environment variables set. */
+    ProgramUnderTest(const juce::StringArray& command, const juce::StringPairArray& environment,
+                     const juce::File& log);
     /** Kills the program if it still runs and waits for it. */
     ~ProgramUnderTest();
 
@@ -20,7 +23,7 @@ public:
     bool isRunning();
     /** Waits for the program to end by itself; true with its exit status when it did. */
     bool waitForExit(int timeoutMs, int& exitStatus);
-    /** Ends it with SIGKILL and waits. */
+    /** Ends it: SIGTERM, and SIGKILL when it has not ended within 3 s; waits for it. */
     void kill();
 
 private:

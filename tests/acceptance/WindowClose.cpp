@@ -5,9 +5,9 @@
 
 namespace testing_support
 {
-bool requestWindowClose(unsigned long windowId)
+bool requestWindowClose(unsigned long windowId, const char* displayName)
 {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = XOpenDisplay(displayName);
     if (display == nullptr)
         return false;
 
@@ -24,11 +24,11 @@ bool requestWindowClose(unsigned long windowId)
     return sent;
 }
 
-bool internWindowManagerAtoms()
+bool internWindowManagerAtoms(const char* displayName)
 {
     // The connection stays open: a virtual X server with no client left resets itself and forgets
     // the atoms.
-    static Display* const display = XOpenDisplay(nullptr);
+    Display* const display = XOpenDisplay(displayName);
     if (display == nullptr)
         return false;
     const bool made = XInternAtom(display, "WM_PROTOCOLS", False) != None &&
