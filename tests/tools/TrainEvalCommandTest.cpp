@@ -121,7 +121,7 @@ TEST(TrainEvalCommand, TrainedPackageEvaluatesAndRetrainsToTheSameBytes)
         << trained.err;
     EXPECT_EQ(trained.err.find("fftl ="), std::string::npos) << "the engine's lines are kept out";
     EXPECT_EQ(trained.out.rfind("wrote " + model, 0), 0u) << trained.out;
-    EXPECT_NE(trained.out.find("pitch 2.00"), std::string::npos) << trained.out;
+    EXPECT_NE(trained.out.find("pitch 2."), std::string::npos) << trained.out;
     EXPECT_NE(trained.out.find("training time:"), std::string::npos) << trained.out;
 
     const ToolResult inspected = run({"inspect", model});
@@ -160,7 +160,7 @@ TEST(TrainEvalCommand, ErrorsExitNonZeroWithAMessage)
         {{"train", r.path("narrator"), r.path("target"), "-o", r.path("x.ppc"), "--rate", "22050"},
          2,
          "--rate takes 16000, 44100 or 48000"},
-        {{"train", r.path("narrator"), r.path("target"), "-o", r.path("x.ppc"), "--pitch", "3"},
+        {{"train", r.path("narrator"), r.path("target"), "-o", r.path("x.ppc"), "--pitch", "5"},
          2,
          "--pitch takes a ratio"},
         {{"train", r.path("narrator"), r.path("target"), "-o", r.path("x.ppc")},

@@ -82,7 +82,9 @@ TEST_F(TrainedModel, PackageLoadsAndTheFacadeRunsIt)
     EXPECT_EQ(pack.sampleRates(), std::vector<double>{16000.0});
     EXPECT_EQ(pack.formatVersion(), 3.0);
     EXPECT_EQ(pack.volume(), 1.0);
-    EXPECT_EQ(pack.pitch(), 2.0); // SM1 speaks near 95 Hz, TF1 above 200 Hz: the limit
+    // SM1 speaks near 95 Hz, TF1 above 200 Hz: beyond the 2 a single shifter stage can do.
+    EXPECT_GT(pack.pitch(), 2.0);
+    EXPECT_LT(pack.pitch(), 2.6);
     EXPECT_EQ(pack.displayName(), "test.targetmale");
     EXPECT_EQ(pack.title("ja_JP"), "テスト");
     EXPECT_EQ(pack.description("ja_JP"), "Trained by the tests");
@@ -160,9 +162,9 @@ TEST(ModelTrainer, PitchRatioFollowsTheMedianF0)
     {
         double source, target, ratio;
     };
-    for (const Case c :
-         {Case{100, 150, 1.5}, Case{100, 119.4, 1.19}, Case{100, 102.5, 1.0}, Case{100, 97.5, 1.0},
-          Case{100, 103.6, 1.04}, Case{100, 240, 2.0}, Case{210, 100, 0.5}, Case{200, 124, 0.62}})
+    for (const Case c : {Case{100, 150, 1.5}, Case{100, 119.4, 1.19}, Case{100, 102.5, 1.0},
+                         Case{100, 97.5, 1.0}, Case{100, 103.6, 1.04}, Case{100, 240, 2.4},
+                         Case{210, 100, 0.48}, Case{200, 124, 0.62}, Case{95, 420, 4.0}, Case{240, 50, 0.25}})
         EXPECT_DOUBLE_EQ(training::pitchRatioFor(c.source, c.target), c.ratio)
             << c.source << " -> " << c.target;
     EXPECT_THROW(training::pitchRatioFor(0.0, 200.0), training::TrainingError);

@@ -249,7 +249,8 @@ double pitchRatioFor(double sourceF0Hz, double targetF0Hz)
     if (!(sourceF0Hz > 0.0) || !(targetF0Hz > 0.0))
         throw TrainingError(
             "no voiced speech found to estimate the pitch ratio; give the ratio as an option");
-    const double ratio = std::clamp(targetF0Hz / sourceF0Hz, 0.5, 2.0);
+    const double ratio =
+        std::clamp(targetF0Hz / sourceF0Hz, zo::PitchShifter::lowestRatio, zo::PitchShifter::highestRatio);
     if (std::fabs(ratio - 1.0) < 0.03)
         return 1.0;
     return std::round(ratio * 100.0) / 100.0;
@@ -267,8 +268,9 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
         throw TrainingError("no recordings to train on");
     if (settings.rounds < 1)
         throw TrainingError("training needs at least one alignment round");
-    if (settings.pitch && !(*settings.pitch >= 0.5 && *settings.pitch <= 2.0))
-        throw TrainingError("the pitch ratio must lie in 0.5 .. 2");
+    if (settings.pitch && !(*settings.pitch >= zo::PitchShifter::lowestRatio &&
+                            *settings.pitch <= zo::PitchShifter::highestRatio))
+        throw TrainingError("the pitch ratio must lie in 0.25 .. 4");
     const EngineConfiguration& config = engineConfigurationFor(settings.sampleRate);
     const auto order = static_cast<std::size_t>(config.order);
 

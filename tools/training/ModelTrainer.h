@@ -90,7 +90,8 @@ ModelMembers deriveMembers(const JointDensityGmm& joint, const GvPostFilter& pos
 /** A line of progress ("round 2/3: ...", EM iterations with their log-likelihood). */
 using ProgressLog = std::function<void(const std::string&)>;
 
-/** The pitch ratio for two speakers' median F0: target / source within 0.5 .. 2, rounded to two
+/** The pitch ratio for two speakers' median F0: target / source within 0.25 .. 4 (the
+    engine's pitch shifter's range), rounded to two
     decimals, and exactly 1 when the two are within 3 % of each other. Raises TrainingError when
     either median is 0 (no voiced speech found). */
 double pitchRatioFor(double sourceF0Hz, double targetF0Hz);
