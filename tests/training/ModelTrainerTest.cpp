@@ -81,7 +81,7 @@ TEST_F(TrainedModel, PackageLoadsAndTheFacadeRunsIt)
     ASSERT_EQ(pack.status(), 0);
     EXPECT_EQ(pack.sampleRates(), std::vector<double>{16000.0});
     EXPECT_EQ(pack.formatVersion(), 3.0);
-    EXPECT_EQ(pack.volume(), 1.0);
+    EXPECT_EQ(pack.volume(), model->summary.volume);
     // SM1 speaks near 95 Hz, TF1 above 200 Hz: beyond the 2 a single shifter stage can do.
     EXPECT_GT(pack.pitch(), 2.0);
     EXPECT_LT(pack.pitch(), 2.6);
@@ -237,4 +237,22 @@ TEST(ModelTrainer, RefusesUnreadableRecordingsSilenceAndOtherRates)
     training::TrainingSettings otherRate = smallSettings();
     otherRate.sampleRate = 22050.0;
     EXPECT_NE(messageOf({good}, otherRate).find("22050"), std::string::npos);
+}
+
+// The package's volume brings the converted speech back to the speaker's own level at the
+// application's default GV strength, and the capped post-filter keeps the pauses between words
+// from rising by more than a few dB over the level of GV 0.
+TEST_F(TrainedModel, VolumeMatchesTheSpeakersLevelAndPausesStayQuiet)
+{
+    Pupack pack(package->data(), package->size());
+    ASSERT_EQ(pack.status(), 0);
+    EXPECT_GT(pack.volume(), 0.2);
+    EXPECT_LT(pack.volume(), 5.0);
+    training::EvaluationSettings settings;
+    settings.gvCoefficient = 1.0;
+    const auto full = training::evaluateModel(pack, trainingPairs(), settings);
+    EXPECT_NEAR(full.outputSpeechDb, full.inputSpeechDb, 1.0);
+    settings.gvCoefficient = 0.0;
+    const auto none = training::evaluateModel(pack, trainingPairs(), settings);
+    EXPECT_LT(full.outputPauseDb, none.outputPauseDb + 4.0);
 }

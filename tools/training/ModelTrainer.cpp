@@ -5,6 +5,7 @@
 #include "tools/training/FundamentalFrequency.h"
 #include "tools/training/MelCepstralDistortion.h"
 #include "tools/training/ModelDerivation.h"
+#include "tools/training/ModelEvaluation.h"
 #include "tools/training/SincResampler.h"
 #include "tools/training/SpeechAnalysis.h"
 #include "tools/training/TrainingError.h"
@@ -12,6 +13,7 @@
 
 #include "engine/PitchShifter.h"
 #include "package/PackageWriter.h"
+#include "package/Pupack.h"
 
 #include <algorithm>
 #include <cctype>
@@ -391,13 +393,30 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
         }
     }
     const GvPostFilter postFilter =
-        derivePostFilter(measureGlobalVariance(target, 0, order), measureGlobalVariance(converted, 0, order));
+        derivePostFilter(measureGlobalVariance(target, 0, order), measureGlobalVariance(converted, 0, order),
+                         settings.gvMaximumScale);
     say(format("global variance post-filter: scale %.2f .. %.2f",
                *std::min_element(postFilter.scale.begin(), postFilter.scale.end()),
                *std::max_element(postFilter.scale.begin(), postFilter.scale.end())));
 
     model.joint = std::move(joint);
     model.members = deriveMembers(model.joint, postFilter, settings.deltaWindow);
+
+    if (settings.matchSpeechLevel)
+    {
+        // The training sentences through the real-time path as the application runs the model.
+        const std::vector<std::uint8_t> bytes = buildPackage(model, ModelDescription{}, {});
+        Pupack package(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+        EvaluationSettings evaluation;
+        evaluation.sampleRate = config.sampleRate;
+        evaluation.gvCoefficient = 1.0;
+        const ModelEvaluation levels = evaluateModel(package, pairs, evaluation);
+        model.summary.speechLevelChangeDb = levels.outputSpeechDb - levels.inputSpeechDb;
+        const double gain = std::pow(10.0, -model.summary.speechLevelChangeDb / 20.0);
+        model.summary.volume = std::round(std::clamp(gain, 0.2, 5.0) * 100.0) / 100.0;
+        say(format("speech level through the model %+.1f dB; volume %.2f", model.summary.speechLevelChangeDb,
+                   model.summary.volume));
+    }
     return model;
 }
 
@@ -412,6 +431,7 @@ zo::PackageWriter packageWriter(const TrainedModel& model, ModelDescription desc
 {
     description.formatVersion = 3.0;
     description.pitch = model.summary.pitch;
+    description.volume = model.summary.volume;
     zo::PackageWriter writer;
     auto add = [&](const std::string& name, std::vector<std::uint8_t> bytes)
     {
