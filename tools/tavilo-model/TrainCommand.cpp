@@ -306,6 +306,9 @@ int runTrain(int argc, char** argv)
         for (const double d : s.alignmentDistanceDb)
             distances += (distances.empty() ? "" : ", ") + fixed(d, 2);
         std::printf("distance along the alignment by round: %s dB\n", distances.c_str());
+        if (s.convertedF0Hz > 0.0)
+            std::printf("converted training speech at GV 1: median F0 %s Hz\n",
+                        fixed(s.convertedF0Hz, 1).c_str());
         std::printf("speech level through the model at GV 1: %s dB; volume %s\n",
                     fixed(s.speechLevelChangeDb, 1).c_str(), fixed(s.volume, 2).c_str());
         std::printf("training time: %s s\n", fixed(seconds, 1).c_str());

@@ -411,6 +411,9 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
         evaluation.sampleRate = config.sampleRate;
         evaluation.gvCoefficient = 1.0;
         const ModelEvaluation levels = evaluateModel(package, pairs, evaluation);
+        model.summary.convertedF0Hz = levels.convertedF0Hz;
+        say(format("converted training speech: median F0 %.1f Hz against the target's %.1f Hz",
+                   levels.convertedF0Hz, levels.targetF0Hz));
         model.summary.speechLevelChangeDb = levels.outputSpeechDb - levels.inputSpeechDb;
         const double gain = std::pow(10.0, -model.summary.speechLevelChangeDb / 20.0);
         model.summary.volume = std::round(std::clamp(gain, 0.2, 5.0) * 100.0) / 100.0;

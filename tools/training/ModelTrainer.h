@@ -76,6 +76,9 @@ struct TrainingSummary
     double targetF0Hz = 0.0; ///< median F0 over the target's voiced frames
     double pitch = 1.0;      ///< pitch ratio the model applies
     double volume = 1.0;     ///< the package's output gain
+    /** Median F0 of the converted training speech through the real-time path at GV 1, 0 when
+        not measured (without matchSpeechLevel). */
+    double convertedF0Hz = 0.0;
     /** Level of the converted training speech over the source's, dB, with the volume of 1. */
     double speechLevelChangeDb = 0.0;
     std::size_t sourceSpeechFrames = 0;
