@@ -10,6 +10,7 @@
 #include "processors/NoiseGateProcessor.h"
 #include "processors/ReverbProcessor.h"
 #include "processors/VocaformProcessor.h"
+#include "ui/OstrelAudioDeviceSelector.h"
 
 namespace tessel
 {
@@ -156,6 +157,11 @@ void OstrelAudioService::storeSettingsTrees()
     store->setXml(PropertiesFileManager::audioRecorderSetupKey, std::move(recorder));
 
     store->setXml(PropertiesFileManager::audioProcessorParametersKey, processorSettings.toXml());
+}
+
+std::unique_ptr<juce::Component> OstrelAudioService::createSettingsComponent()
+{
+    return std::make_unique<OstrelAudioDeviceSelector>(deviceManager, 0, 3, 2, 2, false, *this);
 }
 
 void OstrelAudioService::propertiesWillBeSaved()
@@ -480,6 +486,12 @@ juce::File OstrelAudioService::defaultRecordingDirectory()
     return juce::File::getSpecialLocation(juce::File::userMusicDirectory).getChildFile("Tavilo");
 }
 
+juce::File OstrelAudioService::getNextRecordingFile() const
+{
+    const juce::ScopedLock sl(graphLock);
+    return firstFreeFile(recordingDirectory.getChildFile(recordingFileNameFor(juce::Time::getCurrentTime())));
+}
+
 juce::File OstrelAudioService::getRecordingDirectory() const
 {
     const juce::ScopedLock sl(graphLock);
@@ -509,8 +521,7 @@ void OstrelAudioService::toggleRecording()
         }
         else
         {
-            const auto file = firstFreeFile(
-                recordingDirectory.getChildFile(recordingFileNameFor(juce::Time::getCurrentTime())));
+            const auto file = getNextRecordingFile();
             if (recorder->startRecording(file))
             {
                 updateMessage(ErrorMessageManager::recording, true);

@@ -63,6 +63,11 @@ public:
         onDeviceChanged. Other sources are ignored. */
     void changeListenerCallback(juce::ChangeBroadcaster* source) override;
 
+    /** A new audio section for the settings (owned by the caller): the device, its channels, rate
+        and buffer size, and the routing of the input channels (`tessel::OstrelAudioDeviceSelector`
+        with 0 to 3 active inputs and exactly 2 active outputs, listed one by one). */
+    std::unique_ptr<juce::Component> createSettingsComponent() override;
+
     /** Hands the four settings trees to the store. */
     void propertiesWillBeSaved() override;
     /** Hands the four settings trees to the store (nothing is written to disk here). */
@@ -125,6 +130,9 @@ public:
     /** The folder of the user recordings. */
     juce::File getRecordingDirectory() const;
     void setRecordingDirectory(const juce::File& directory);
+    /** The file a user recording started now would be written to: the day's name in the recording
+        folder, or its first free sibling when that file exists. */
+    juce::File getNextRecordingFile() const;
     /** The name of a recording started at `time`: "Ostrel_YYYYMMDD.wav" in local time. */
     static juce::String recordingFileNameFor(juce::Time time);
     /** The folder of user recordings when none is stored: the user's music folder + "Tavilo". */

@@ -52,6 +52,9 @@ public:
         (asynchronously); without one the buttons do nothing. */
     void setCommandManager(juce::ApplicationCommandManager* manager);
 
+    /** Invokes a command asynchronously through the command manager set; does nothing without one. */
+    void invokeCommand(int commandId);
+
     /** Shows a settings overlay over everything (the screen owns it) or, with null, removes and
         deletes the one shown. */
     void setSettingsOverlay(std::unique_ptr<juce::Component> overlay);
@@ -84,8 +87,6 @@ public:
     CautionUI& getMessageOverlay() noexcept { return *caution; }
 
 private:
-    void invokeCommand(int commandId);
-
     OstrelAudioService& audioService;
     PupackManager& library;
     juce::ApplicationCommandManager* commandManager = nullptr;

@@ -19,19 +19,11 @@ OutputUI::OutputUI(NodeSource mixerNode, NodeSource muteNode, NodeSource meterNo
       outputMeterNode(std::move(meterNode)), setMuted(std::move(mutedSetter)),
       control(slider, valueField, mixerNode, 2, [this] { updateKnobPanel(); })
 {
-    frame.setImage(getInterfaceImage("hud_panel_slice9_l205_t190_r225_b240.png"), hudPanelInsets,
-                   juce::Colour(palette::accentBlue));
-    frame.setInterceptsMouseClicks(false, false);
+    setUpHudFrame(frame);
     addAndMakeVisible(frame);
     addAndMakeVisible(title);
 
-    mute.setButtonText("MUTE");
-    mute.setComponentID("OstrelStyle_MuteButton");
-    mute.setColour(juce::TextButton::buttonColourId, juce::Colour(palette::alertRed));
-    mute.setColour(juce::TextButton::textColourOffId, juce::Colour(palette::alertRed));
-    mute.setColour(juce::TextButton::textColourOnId, juce::Colour(palette::inkBlack));
-    mute.setMouseCursor(juce::MouseCursor::PointingHandCursor);
-    mute.setClickingTogglesState(true);
+    setUpHudToggle(mute, "MUTE", "OstrelStyle_MuteButton", palette::alertRed);
     mute.onClick = [this]
     {
         if (setMuted)
@@ -72,18 +64,12 @@ void OutputUI::updateKnobPanel()
 
 void OutputUI::resized()
 {
-    const int w = getWidth();
-    const int h = getHeight();
-    const int c = (int)(0.0417 * h);
-    frame.setBounds(c, c, max0(w - 2 * c), max0(h - 2 * c));
-
-    const int a = h - 2 * c;
-    const int e = (int)(0.0695 * a);
-    const int x0 = c + e;
-    const int f = max0(w - 2 * c - 2 * e);
-    const int inner = max0(a - 2 * e);
+    const auto area = layOutHudFrame(frame, getWidth(), getHeight());
+    const int x0 = area.origin;
+    const int f = area.width;
+    const int inner = area.height;
     const int g = (f / 2) / 4 * 4;
-    const int t = juce::jmin(inner, (int)(0.15 * inner));
+    const int t = area.titleHeight;
 
     title.setBounds(x0, x0, g, t);
     mute.setBounds(x0 + g + 6, x0, max0(f - g - 12), t);

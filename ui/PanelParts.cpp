@@ -148,6 +148,40 @@ juce::String PercentControl::formatValue(double value)
     return juce::String(juce::roundToInt(value)) + "%";
 }
 
+void setUpHudFrame(Slice9& frame)
+{
+    frame.setImage(getInterfaceImage("hud_panel_slice9_l205_t190_r225_b240.png"), hudPanelInsets,
+                   juce::Colour(palette::accentBlue));
+    frame.setInterceptsMouseClicks(false, false);
+}
+
+HudPanelArea layOutHudFrame(Slice9& frame, int w, int h)
+{
+    HudPanelArea area;
+    area.corner = (int)(0.0417 * h);
+    const int c = area.corner;
+    frame.setBounds(c, c, juce::jmax(w - 2 * c, 0), juce::jmax(h - 2 * c, 0));
+
+    const int e = (int)(0.0695 * (h - 2 * c));
+    area.origin = c + e;
+    area.width = juce::jmax(w - 2 * c - 2 * e, 0);
+    area.height = juce::jmax(h - 2 * c - 2 * e, 0);
+    area.titleHeight = juce::jmin(area.height, (int)(0.15 * area.height));
+    return area;
+}
+
+void setUpHudToggle(juce::TextButton& button, const juce::String& text, const juce::String& styleId,
+                    juce::uint32 colour)
+{
+    button.setButtonText(text);
+    button.setComponentID(styleId);
+    button.setColour(juce::TextButton::buttonColourId, juce::Colour(colour));
+    button.setColour(juce::TextButton::textColourOffId, juce::Colour(colour));
+    button.setColour(juce::TextButton::textColourOnId, juce::Colour(palette::inkBlack));
+    button.setMouseCursor(juce::MouseCursor::PointingHandCursor);
+    button.setClickingTogglesState(true);
+}
+
 void setUpKnob(juce::Slider& knob)
 {
     knob.setSliderStyle(juce::Slider::RotaryHorizontalVerticalDrag);

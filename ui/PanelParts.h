@@ -130,6 +130,30 @@ private:
     double cachedValue = -1.0;
 };
 
+/** The frame of the three upper panels (input, model, output): the HUD panel picture tinted blue,
+    passing clicks through. */
+void setUpHudFrame(Slice9& frame);
+
+/** Where the parts of an upper panel go in a component of the given size: the frame inset by
+    `corner` on every side, the content starting at `origin` (x and y) with `width` x `height`, and
+    the title row `titleHeight` high at its top. */
+struct HudPanelArea
+{
+    int corner = 0;
+    int origin = 0;
+    int width = 0;
+    int height = 0;
+    int titleHeight = 0;
+};
+
+/** Places the frame in a panel of width w and height h and returns the content area. */
+HudPanelArea layOutHudFrame(Slice9& frame, int w, int h);
+
+/** A toggle button of the upper panels (MUTE, BYPASS): outlined in its colour with its text in it
+    when off, filled with the colour and dark text when on; pointing-hand cursor. */
+void setUpHudToggle(juce::TextButton& button, const juce::String& text, const juce::String& styleId,
+                    juce::uint32 colour);
+
 /** Sets up a knob: rotary, dragged horizontally or vertically, no text box, pointing-hand cursor. */
 void setUpKnob(juce::Slider& knob);
 

@@ -17,9 +17,7 @@ VoiceInputUI::VoiceInputUI(NodeSource meterNode, PupackSelectorViewModel* model)
     : title("MainUI_VoiceInput", 0.5f, juce::Justification::centredLeft), narrator("General_Narrator", 0.5f),
       inputMeterNode(std::move(meterNode)), viewModel(model)
 {
-    frame.setImage(getInterfaceImage("hud_panel_slice9_l205_t190_r225_b240.png"), hudPanelInsets,
-                   juce::Colour(palette::accentBlue));
-    frame.setInterceptsMouseClicks(false, false);
+    setUpHudFrame(frame);
     addAndMakeVisible(frame);
     addAndMakeVisible(title);
     addAndMakeVisible(narrator);
@@ -57,21 +55,15 @@ void VoiceInputUI::setNarrator(const juce::String& name)
 
 void VoiceInputUI::resized()
 {
-    const int w = getWidth();
-    const int h = getHeight();
-    const int c = (int)(0.0417 * h);
-    frame.setBounds(c, c, max0(w - 2 * c), max0(h - 2 * c));
-
-    const int a = h - 2 * c;
-    const int e = (int)(0.0695 * a);
-    const int x0 = c + e;
-    const int o = max0(w - 2 * c - 2 * e);
-    const int n = max0(a - 2 * e);
-    const int t = juce::jmin(n, (int)(0.15 * n));
+    const auto area = layOutHudFrame(frame, getWidth(), getHeight());
+    const int x0 = area.origin;
+    const int o = area.width;
+    const int n = area.height;
+    const int t = area.titleHeight;
     title.setBounds(x0, x0, o, t);
 
     const int t2 = juce::jmin(n - t, (int)(0.15 * n));
-    narrator.setBounds(c + e + 4, x0 + n - t2 + 4, max0(o - 8), max0(t2 - 8));
+    narrator.setBounds(x0 + 4, x0 + n - t2 + 4, max0(o - 8), max0(t2 - 8));
 
     const int middle = n - t - t2;
     const int q = (int)(0.2 * middle);

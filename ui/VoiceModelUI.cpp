@@ -18,19 +18,11 @@ VoiceModelUI::VoiceModelUI(NodeSource vocaform, NodeSource gain, PupackSelectorV
     : title("MainUI_VoiceConversionModel", 0.5f, juce::Justification::centredLeft),
       vocaformNode(std::move(vocaform)), gainNode(std::move(gain)), viewModel(model)
 {
-    frame.setImage(getInterfaceImage("hud_panel_slice9_l205_t190_r225_b240.png"), hudPanelInsets,
-                   juce::Colour(palette::accentBlue));
-    frame.setInterceptsMouseClicks(false, false);
+    setUpHudFrame(frame);
     addAndMakeVisible(frame);
     addAndMakeVisible(title);
 
-    bypass.setButtonText("BYPASS");
-    bypass.setComponentID("OstrelStyle_BypassButton");
-    bypass.setColour(juce::TextButton::buttonColourId, juce::Colour(palette::bypassOrange));
-    bypass.setColour(juce::TextButton::textColourOffId, juce::Colour(palette::bypassOrange));
-    bypass.setColour(juce::TextButton::textColourOnId, juce::Colour(palette::inkBlack));
-    bypass.setMouseCursor(juce::MouseCursor::PointingHandCursor);
-    bypass.setClickingTogglesState(true);
+    setUpHudToggle(bypass, "BYPASS", "OstrelStyle_BypassButton", palette::bypassOrange);
     bypass.onClick = [this] { bypassClicked(); };
     addAndMakeVisible(bypass);
 
@@ -292,17 +284,11 @@ void VoiceModelUI::showSlotState(bool bypassed)
 
 void VoiceModelUI::resized()
 {
-    const int w = getWidth();
-    const int h = getHeight();
-    const int c = (int)(0.0417 * h);
-    frame.setBounds(c, c, max0(w - 2 * c), max0(h - 2 * c));
-
-    const int a = h - 2 * c;
-    const int e = (int)(0.0695 * a);
-    const int x0 = c + e;
-    const int inner = max0(w - 2 * c - 2 * e);
-    const int n = max0(a - 2 * e);
-    const int t = juce::jmin(n, (int)(0.15 * n));
+    const auto area = layOutHudFrame(frame, getWidth(), getHeight());
+    const int x0 = area.origin;
+    const int inner = area.width;
+    const int n = area.height;
+    const int t = area.titleHeight;
 
     const int titleWidth = juce::jmin(inner, (int)(0.67 * inner));
     title.setBounds(x0, x0, titleWidth, t);

@@ -10,6 +10,7 @@
 #include "audio/OstrelAudioService.h"
 #include "models/TestPackage.h"
 #include "package/Pupack.h"
+#include "support/ReportingAudioDevice.h"
 #include "support/ScopedSettingsStore.h"
 
 #include <benchmark/benchmark.h>
@@ -23,38 +24,6 @@ namespace
 constexpr double rate = 48000.0;
 constexpr int blockSize = 480;
 
-/** Reports a configuration only: the benchmark calls the player itself. */
-class OfflineDevice : public juce::AudioIODevice
-{
-public:
-    OfflineDevice() : juce::AudioIODevice("offline", "offline")
-    {
-        inputs.setRange(0, 3, true);
-        outputs.setRange(0, 2, true);
-    }
-    juce::StringArray getOutputChannelNames() override { return {"L", "R"}; }
-    juce::StringArray getInputChannelNames() override { return {"voice", "aux L", "aux R"}; }
-    juce::Array<double> getAvailableSampleRates() override { return {rate}; }
-    juce::Array<int> getAvailableBufferSizes() override { return {blockSize}; }
-    int getDefaultBufferSize() override { return blockSize; }
-    juce::String open(const juce::BigInteger&, const juce::BigInteger&, double, int) override { return {}; }
-    void close() override {}
-    bool isOpen() override { return true; }
-    void start(juce::AudioIODeviceCallback*) override {}
-    void stop() override {}
-    bool isPlaying() override { return true; }
-    juce::String getLastError() override { return {}; }
-    int getCurrentBufferSizeSamples() override { return blockSize; }
-    double getCurrentSampleRate() override { return rate; }
-    int getCurrentBitDepth() override { return 32; }
-    juce::BigInteger getActiveOutputChannels() const override { return outputs; }
-    juce::BigInteger getActiveInputChannels() const override { return inputs; }
-    int getOutputLatencyInSamples() override { return 0; }
-    int getInputLatencyInSamples() override { return 0; }
-
-private:
-    juce::BigInteger inputs, outputs;
-};
 
 struct Juce
 {
@@ -68,7 +37,8 @@ void runChain(benchmark::State& state, bool bypassed, std::unique_ptr<Pupack> mo
     settings.store().setXml(tessel::PropertiesFileManager::audioRoutingSetupKey,
                             tessel::RoutingOrders{0, 1, 2, 1}.toXml());
     tessel::OstrelAudioService service;
-    OfflineDevice device;
+    // The device only reports its configuration: the benchmark calls the player itself.
+    testing_support::ReportingAudioDevice device(rate, blockSize, 3, 2, {"voice", "aux L", "aux R"}, {"L", "R"});
     auto& player = service.getPlayer();
     // The service found no device; the player is started on the offline one and the chain wired
     // for its channels.

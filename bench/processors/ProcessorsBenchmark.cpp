@@ -4,6 +4,8 @@
 
 #include "audio/AudioRecorderProcessor.h"
 #include "harness/OfflineProcessorRunner.h"
+#include "models/TestPackage.h"
+#include "package/Pupack.h"
 #include "processors/DuckingProcessor.h"
 #include "processors/GainProcessor.h"
 #include "processors/LevelMeterProcessor.h"
@@ -12,6 +14,7 @@
 #include "processors/MuteProcessor.h"
 #include "processors/NoiseGateProcessor.h"
 #include "processors/ReverbProcessor.h"
+#include "processors/VocaformProcessor.h"
 
 #include <benchmark/benchmark.h>
 
@@ -126,3 +129,34 @@ static void Recorder(benchmark::State& state)
     file.deleteFile();
 }
 BENCHMARK(Recorder);
+
+// The conversion stage on a 48000-Hz device: resampled to the model's rate, converted by the
+// engine (valid synthetic parameters of 32 classes) and resampled back.
+static void conversionWithModelAt(benchmark::State& state, double modelRate)
+{
+    test_models::TestPackageOptions options;
+    options.rates = {modelRate};
+    const auto bytes = test_models::testPackageBytes(options);
+    Pupack model(bytes.data(), bytes.size());
+    tessel::VocaformProcessor p;
+    runStage(state, p, 1, 1,
+             [&](auto&)
+             {
+                 p.setModel(&model);
+                 if (p.getModel() == nullptr)
+                     state.SkipWithError("the test model was refused");
+             });
+    p.setModel(nullptr);
+}
+
+static void ConversionWith16000HzModel(benchmark::State& state)
+{
+    conversionWithModelAt(state, 16000.0);
+}
+BENCHMARK(ConversionWith16000HzModel);
+
+static void ConversionWith44100HzModel(benchmark::State& state)
+{
+    conversionWithModelAt(state, 44100.0);
+}
+BENCHMARK(ConversionWith44100HzModel);

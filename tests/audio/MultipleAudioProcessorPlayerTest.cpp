@@ -1,5 +1,6 @@
 #include "audio/MultipleAudioProcessorPlayer.h"
 #include "support/JuceTestEnvironment.h"
+#include "support/ReportingAudioDevice.h"
 
 #include <cmath>
 #include <vector>
@@ -9,41 +10,7 @@ using tessel::RestartActionDelegate;
 
 namespace
 {
-/** A device that only reports its configuration; the test calls the player's callback itself. */
-class ReportingDevice : public juce::AudioIODevice
-{
-public:
-    ReportingDevice(double sampleRate, int blockSize, int inputs, int outputs)
-        : juce::AudioIODevice("test", "test"), rate(sampleRate), block(blockSize)
-    {
-        activeInputs.setRange(0, inputs, true);
-        activeOutputs.setRange(0, outputs, true);
-    }
-    juce::StringArray getOutputChannelNames() override { return {}; }
-    juce::StringArray getInputChannelNames() override { return {}; }
-    juce::Array<double> getAvailableSampleRates() override { return {rate}; }
-    juce::Array<int> getAvailableBufferSizes() override { return {block}; }
-    int getDefaultBufferSize() override { return block; }
-    juce::String open(const juce::BigInteger&, const juce::BigInteger&, double, int) override { return {}; }
-    void close() override {}
-    bool isOpen() override { return true; }
-    void start(juce::AudioIODeviceCallback*) override {}
-    void stop() override {}
-    bool isPlaying() override { return true; }
-    juce::String getLastError() override { return {}; }
-    int getCurrentBufferSizeSamples() override { return block; }
-    double getCurrentSampleRate() override { return rate; }
-    int getCurrentBitDepth() override { return 32; }
-    juce::BigInteger getActiveOutputChannels() const override { return activeOutputs; }
-    juce::BigInteger getActiveInputChannels() const override { return activeInputs; }
-    int getOutputLatencyInSamples() override { return 0; }
-    int getInputLatencyInSamples() override { return 0; }
-
-private:
-    double rate;
-    int block;
-    juce::BigInteger activeInputs, activeOutputs;
-};
+using ReportingDevice = testing_support::ReportingAudioDevice;
 
 /** Remembers what it saw and how it was configured; optionally adds a constant to channel 0. */
 class ProbeProcessor : public juce::AudioProcessor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/OstrelAudioService.h"
+#include "support/JackDeviceSetup.h"
 #include "support/JackTestServer.h"
 #include "support/JuceTestEnvironment.h"
 #include "support/ScopedSettingsStore.h"
@@ -35,15 +36,8 @@ protected:
 
         settings = std::make_unique<testing_support::ScopedSettingsStore>();
         auto& store = settings->store();
-        auto device = std::make_unique<juce::XmlElement>("DEVICESETUP");
-        device->setAttribute("deviceType", "JACK");
-        device->setAttribute("audioOutputDeviceName", juce::String(client->getName()));
-        device->setAttribute("audioInputDeviceName", juce::String(client->getName()));
-        device->setAttribute("audioDeviceRate", sampleRate);
-        device->setAttribute("audioDeviceBufferSize", periodSize);
-        device->setAttribute("audioDeviceInChans", "111");
-        device->setAttribute("audioDeviceOutChans", "11");
-        store.setXml(tessel::PropertiesFileManager::audioDeviceSetupKey, std::move(device));
+        store.setXml(tessel::PropertiesFileManager::audioDeviceSetupKey,
+                     testing_support::jackDeviceSetup(juce::String(client->getName()), sampleRate, periodSize));
         store.setXml(tessel::PropertiesFileManager::audioRoutingSetupKey,
                      tessel::RoutingOrders{0, 1, 2, 1}.toXml());
         ProcessorSettings values;

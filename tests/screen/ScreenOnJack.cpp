@@ -4,6 +4,7 @@
 #include "models/TestPackage.h"
 #include "processors/ProcessorSettings.h"
 #include "processors/VocaformProcessor.h"
+#include "support/JackDeviceSetup.h"
 
 namespace tessel::test
 {
@@ -134,15 +135,8 @@ void ScreenOnJack::startService(const RoutingOrders& routing, const juce::String
 
     settings = std::make_unique<testing_support::ScopedSettingsStore>();
     auto& store = settings->store();
-    auto device = std::make_unique<juce::XmlElement>("DEVICESETUP");
-    device->setAttribute("deviceType", "JACK");
-    device->setAttribute("audioOutputDeviceName", juce::String(client->getName()));
-    device->setAttribute("audioInputDeviceName", juce::String(client->getName()));
-    device->setAttribute("audioDeviceRate", sampleRate);
-    device->setAttribute("audioDeviceBufferSize", periodSize);
-    device->setAttribute("audioDeviceInChans", "111");
-    device->setAttribute("audioDeviceOutChans", "11");
-    store.setXml(PropertiesFileManager::audioDeviceSetupKey, std::move(device));
+    store.setXml(PropertiesFileManager::audioDeviceSetupKey,
+                 testing_support::jackDeviceSetup(juce::String(client->getName()), sampleRate, periodSize));
     store.setXml(PropertiesFileManager::audioRoutingSetupKey, routing.toXml());
     ProcessorSettings values;
     values.reverbLevel = 0.0f;
@@ -169,37 +163,53 @@ void ScreenOnJack::startService(const RoutingOrders& routing, const juce::String
                       {"Bob", "Anna", "ボブ", "アンナ", 0xff3e9d6a}};
         for (const auto& m : models)
         {
-            test_models::TestPackageOptions options;
-            options.classes = 2;
-            auto members = test_models::testPackageMembers(options);
-
-            // A description of its own: the identifiers tell the models apart.
-            juce::DynamicObject::Ptr ja = new juce::DynamicObject();
-            ja->setProperty("target", juce::String::fromUTF8(m.targetJa));
-            ja->setProperty("narrator", juce::String::fromUTF8(m.narratorJa));
-            juce::DynamicObject::Ptr json = new juce::DynamicObject();
-            json->setProperty("version", 1);
-            json->setProperty("formatVersion", 3);
-            json->setProperty("targetIdentifier", juce::String(m.target).toLowerCase());
-            json->setProperty("narratorIdentifier", juce::String(m.narrator).toLowerCase());
-            json->setProperty("title", juce::String(m.target) + " (" + m.narrator + ")");
-            json->setProperty("target", m.target);
-            json->setProperty("narrator", m.narrator);
-            json->setProperty("description", "A synthetic model for the screen tests.");
-            json->setProperty("ja", ja.get());
-            const auto text = juce::JSON::toString(juce::var(json.get())).toStdString();
-            members[0] = {"model.json", std::vector<std::uint8_t>(text.begin(), text.end())};
-            members.push_back({"img256.png", portrait(m.target, juce::Colour(m.colour))});
-
             const auto file = addOns.getChildFile(juce::String(m.target) + "_" + m.narrator + ".ppc");
-            ASSERT_EQ(test_models::writePackage(file.getFullPathName().toStdString(), members), 0);
+            const auto bytes = modelPackage(m.target, m.narrator, juce::String::fromUTF8(m.targetJa),
+                                            juce::String::fromUTF8(m.narratorJa), juce::Colour(m.colour));
+            ASSERT_TRUE(file.replaceWithData(bytes.data(), bytes.size()));
         }
     }
 
+    startLibrary(language);
+}
+
+void ScreenOnJack::startLibrary(const juce::String& language)
+{
+    library.reset();
     library = std::make_unique<PupackManager>(
-        settings->getFolder(), std::make_unique<ServiceAudioTarget>(*service), language,
-        std::vector<PupackManager::EmbeddedPupack>{}, std::make_unique<NoWarnings>());
+        settings->getFolder(), std::make_unique<ServiceAudioTarget>(*service), language, builtInPupacks,
+        libraryWarningsExpected
+            ? std::unique_ptr<PupackAlertNotifier>(std::make_unique<PupackAlertWindowNotifier>())
+            : std::make_unique<NoWarnings>());
     library->setSelectorViewModel(std::make_unique<PupackSelectorViewModel>(*library, settings->store()));
+}
+
+std::vector<std::uint8_t> ScreenOnJack::modelPackage(const juce::String& target, const juce::String& narrator,
+                                                     const juce::String& targetJa,
+                                                     const juce::String& narratorJa, juce::Colour colour)
+{
+    test_models::TestPackageOptions options;
+    options.classes = 2;
+    auto members = test_models::testPackageMembers(options);
+
+    // A description of its own: the identifiers tell the models apart.
+    juce::DynamicObject::Ptr ja = new juce::DynamicObject();
+    ja->setProperty("target", targetJa);
+    ja->setProperty("narrator", narratorJa);
+    juce::DynamicObject::Ptr json = new juce::DynamicObject();
+    json->setProperty("version", 1);
+    json->setProperty("formatVersion", 3);
+    json->setProperty("targetIdentifier", target.toLowerCase());
+    json->setProperty("narratorIdentifier", narrator.toLowerCase());
+    json->setProperty("title", target + " (" + narrator + ")");
+    json->setProperty("target", target);
+    json->setProperty("narrator", narrator);
+    json->setProperty("description", "A synthetic model for the screen tests.");
+    json->setProperty("ja", ja.get());
+    const auto text = juce::JSON::toString(juce::var(json.get())).toStdString();
+    members[0] = {"model.json", std::vector<std::uint8_t>(text.begin(), text.end())};
+    members.push_back({"img256.png", portrait(target, colour)});
+    return test_models::packageBytes(members);
 }
 
 juce::String ScreenOnJack::modelIdentifier(const juce::String& target, const juce::String& narrator) const

@@ -52,6 +52,15 @@ protected:
         (one character group) and "Bob" by "Anna", each with a picture. */
     void startService(const RoutingOrders& routing, const juce::String& language = "en",
                       bool withModels = false);
+    /** Builds the model library again on the settings folder (and the built-in packages of
+        `builtInPupacks`), in this language, as a restart of the application does. */
+    void startLibrary(const juce::String& language = "en");
+
+    /** A test model package of a target spoken by a narrator (identifier: both names in lower
+        case), with Japanese names and a portrait disc of its own colour. */
+    static std::vector<std::uint8_t> modelPackage(const juce::String& target, const juce::String& narrator,
+                                                  const juce::String& targetJa,
+                                                  const juce::String& narratorJa, juce::Colour colour);
 
     /** The identifier of a test model, once the library lists it. */
     juce::String modelIdentifier(const juce::String& target, const juce::String& narrator) const;
@@ -72,6 +81,12 @@ protected:
 
     /** Renders the window's content. */
     juce::Image snapshot();
+
+    /** Built-in packages of the library that `startService` builds (none unless a test adds some). */
+    std::vector<PupackManager::EmbeddedPupack> builtInPupacks;
+    /** Whether the library may show warnings: they then open the real alert windows; otherwise a
+        warning fails the test. */
+    bool libraryWarningsExpected = false;
 
     std::unique_ptr<testing_support::PrivateJackServer> server;
     std::unique_ptr<testing_support::JackTestClient> client;

@@ -1,11 +1,14 @@
 // tavilo-screen: shows the main screen on the running audio service.
 //
-//   tavilo-screen [--language en|ja] [--size WIDTHxHEIGHT] [--settings FILE] [--screenshot FILE.png]
+//   tavilo-screen [--language en|ja] [--size WIDTHxHEIGHT] [--settings FILE] [--open-settings]
+//                 [--screenshot FILE.png]
 //
 // The audio service opens the device stored in the settings (the application's own settings file
 // unless --settings names another), else the default device; with a JACK server running, that is
 // JACK. The model library is the one of the settings folder (its "BundleData" and "AppendData").
-// --screenshot renders the window's content into a PNG after two seconds and quits.
+// The settings button (and Command+comma) shows and hides the settings over the screen, with the
+// recorder and OSC panels; --open-settings shows them at start. --screenshot renders the window's
+// content into a PNG after two seconds and quits.
 
 #include "BinaryData.h"
 #include "app/ErrorMessageManager.h"
@@ -14,6 +17,10 @@
 #include "library/PupackManager.h"
 #include "library/PupackSelectorViewModel.h"
 #include "processors/VocaformProcessor.h"
+#include "remote/OstrelOSCReciever.h"
+#include "remote/OstrelOSCRecieverEditor.h"
+#include "ui/ApplicationSettingsUI.h"
+#include "ui/AudioRecorderEditor.h"
 #include "ui/InterfaceImages.h"
 #include "ui/LookAndFeel_Ostrel.h"
 #include "ui/OstrelUI.h"
@@ -47,8 +54,8 @@ private:
     tessel::OstrelAudioService& service;
 };
 
-/** The commands the screen's buttons reach: soft and hard reset on the audio service; the settings
-    panel is not part of this program and only reports the request. */
+/** The commands the screen's buttons reach: the settings (through `onShowHideSettings`), and soft and
+    hard reset on the audio service. */
 class ScreenCommands : public juce::ApplicationCommandTarget
 {
 public:
@@ -61,6 +68,8 @@ public:
     void getCommandInfo(juce::CommandID id, juce::ApplicationCommandInfo& info) override
     {
         info.setInfo(id == 15 ? "Show/Hide Settings UI" : id == 25 ? "Soft Reset" : "Hard Reset", {}, {}, 0);
+        if (id == 15)
+            info.addDefaultKeypress(',', juce::ModifierKeys::commandModifier);
     }
 
     bool perform(const InvocationInfo& info) override
@@ -74,12 +83,15 @@ public:
                 service.hardReset();
                 return true;
             case 15:
-                std::cout << "tavilo-screen: the settings panel is not part of this program" << std::endl;
+                if (onShowHideSettings)
+                    onShowHideSettings();
                 return true;
             default:
                 return false;
         }
     }
+
+    std::function<void()> onShowHideSettings;
 
 private:
     tessel::OstrelAudioService& service;
@@ -193,8 +205,19 @@ public:
 
         window = std::make_unique<ScreenWindow>(*service, *library, width, height);
         auto* host = dynamic_cast<ScreenHost*>(window->getContentComponent());
-        host->getScreen().setCommandManager(&commandManager);
+        auto& screen = host->getScreen();
+        screen.setCommandManager(&commandManager);
         window->addKeyListener(commandManager.getKeyMappings());
+
+        // The panels the settings show below their own sections, as the application has them.
+        receiver = std::make_unique<tessel::OstrelOSCReciever>();
+        screen.getExtraSettingsPanels().push_back(std::make_unique<tessel::AudioRecorderEditor>(*service));
+        screen.getExtraSettingsPanels().push_back(
+            std::make_unique<tessel::OstrelOSCRecieverEditor>(*receiver));
+        commands->onShowHideSettings = [this, &screen]
+        { tessel::ApplicationSettingsUI::toggle(screen, *service, *library); };
+        if (args.contains("--open-settings"))
+            tessel::ApplicationSettingsUI::toggle(screen, *service, *library);
 
         screenshotFile = argumentAfter(args, "--screenshot");
         if (screenshotFile.isNotEmpty())
@@ -204,6 +227,7 @@ public:
     void shutdown() override
     {
         window.reset();
+        receiver.reset();
         commandManager.setFirstCommandTarget(nullptr);
         commands.reset();
         library.reset();
@@ -242,6 +266,7 @@ private:
     std::unique_ptr<tessel::OstrelAudioService> service;
     std::unique_ptr<tessel::PupackManager> library;
     std::unique_ptr<ScreenCommands> commands;
+    std::unique_ptr<tessel::OstrelOSCReciever> receiver;
     juce::ApplicationCommandManager commandManager;
     std::unique_ptr<ScreenWindow> window;
     juce::String screenshotFile;
