@@ -121,9 +121,11 @@ train_model() {
             outputs+=("$work/$file.out/${s}_gv0.00.wav")
             targets+=("$corpus/$target/$s.wav")
         done
-        rapt=$(awk -v o="$(rapt_median "${outputs[@]}")" -v t="$(rapt_median "${targets[@]}")" \
-            'BEGIN { printf "%.2f", o / t }')
-        rapt="$rapt ($(verdict "$rapt" 0.9 1.1))"
+        # The bar is judged on the unrounded ratio.
+        local ratio
+        ratio=$(awk -v o="$(rapt_median "${outputs[@]}")" -v t="$(rapt_median "${targets[@]}")" \
+            'BEGIN { printf "%.4f", o / t }')
+        rapt="$(awk -v r="$ratio" 'BEGIN { printf "%.3f", r }') ($(verdict "$ratio" 0.9 1.1))"
     fi
     improvement=$(sed -n 's/^mean gv 0.00: .*improvement \([0-9.-]*\) dB.*/\1/p' "$work/$file.eval.txt")
     f0=$(sed -n 's/^mean gv 0.00: .*output \/ target \([0-9.]*\)$/\1/p' "$work/$file.eval.txt")
@@ -197,6 +199,16 @@ train_model tobin_male.ppc SM1 TM1 2 \
     echo "pauses between words such scales raised the noise by 30 dB and more and changed the level of"
     echo "speech by up to 10 dB. The package's volume brings the converted speech at GV 1, the"
     echo "application's default, back to the speaker's own level on the training sentences."
+    echo
+    echo "SF1 → TF1 gains least because the two voices are close to begin with (8.40 dB unconverted)."
+    echo "Variations measured on the held-out sentences at GV 0 (MCD, F0 output / target by the eval):"
+    echo "pitch 1.00: 6.53 dB, 0.86; pitch 1.09: 6.63 dB, 0.92; pitch 1.13: 6.70 dB, 0.94; training"
+    echo "frames within 25 dB of the loudest instead of 35: 6.51 dB (with 20: 6.58, 15: 6.77, 45: 6.59);"
+    echo "training on the shifted and the unshifted source together: 6.61 dB; 16, 48 or 64 classes: 6.58,"
+    echo "6.55, 6.61 dB; 5 alignment rounds: 6.58 dB; variance floor 0.003: 6.57 dB; with the 25 dB"
+    echo "frames, variance floor 0.03: 6.51 dB, 16 classes: 6.53 dB, 2 rounds: 6.53 dB, the"
+    echo "three-coefficient delta window: 6.77 dB. None reaches the 6.40 dB the bar asks for, so the"
+    echo "model keeps the defaults."
     echo
     echo "F0 estimate: the eval's own estimate (YIN with voicing carried into neighbouring frames that"
     echo "have a clear minimum near their period) agrees with RAPT within 1 % on the frames both call"
