@@ -39,8 +39,12 @@ ToolResult run(const std::vector<std::string>& arguments)
         (fs::temp_directory_path() / ("tavilo-train-stderr-" + std::to_string(getpid()))).string();
     std::string command = quoted(TAVILO_MODEL_PROGRAM);
     for (const auto& a : arguments)
-        command += " " + quoted(a);
-    command += " 2>" + quoted(errors);
+    {
+        command += ' ';
+        command += quoted(a);
+    }
+    command += " 2>";
+    command += quoted(errors);
     ToolResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
