@@ -15,8 +15,8 @@ constexpr double unityTolerance = 1e-5;
 } // namespace
 
 TimeStretcher::TimeStretcher(int blockSizeIn, int lagStep, double sampleRate, double ratioIn,
-                             double lowestFrequency, double highestFrequency)
-    : stretchRatio(std::fabs(1.0 - ratioIn) < unityTolerance ? 1.0 : ratioIn),
+                             double lowestFrequency, double highestFrequency, bool exactRatio)
+    : stretchRatio(std::fabs(1.0 - ratioIn) < unityTolerance ? 1.0 : ratioIn), exact(exactRatio),
       detector(lagStep, sampleRate, lowestFrequency, highestFrequency), window(detector.windowLength()),
       half(window / 2), blockSize(blockSizeIn), ringCapacity(0)
 {
@@ -99,13 +99,27 @@ void TimeStretcher::startCopying() noexcept
     segmentPosition = 0;
     if (stretchRatio < 1.0)
     {
-        segmentLength = static_cast<int>(t * stretchRatio / (1.0 - stretchRatio) + 0.5);
+        if (exact)
+        {
+            const double length = t * stretchRatio / (1.0 - stretchRatio) + lengthCarry;
+            segmentLength = std::max(0, static_cast<int>(std::floor(length + 0.5)));
+            lengthCarry = length - segmentLength;
+        }
+        else
+            segmentLength = static_cast<int>(t * stretchRatio / (1.0 - stretchRatio) + 0.5);
     }
     else
     {
         // Drop the period just crossfaded over.
         consume(offsetA);
-        segmentLength = std::max(0, static_cast<int>(t / (stretchRatio - 1.0) + 0.5) - t);
+        if (exact)
+        {
+            const double length = t / (stretchRatio - 1.0) - t + lengthCarry;
+            segmentLength = std::max(0, static_cast<int>(std::floor(length + 0.5)));
+            lengthCarry = length - segmentLength;
+        }
+        else
+            segmentLength = std::max(0, static_cast<int>(t / (stretchRatio - 1.0) + 0.5) - t);
     }
 }
 

@@ -30,9 +30,13 @@ public:
                                  dropped or repeated per cycle); outside that range, or not
                                  finite, EngineError is thrown
         @param lowestFrequency   lowest pitch the detector looks for, Hz
-        @param highestFrequency  highest pitch the detector looks for, Hz */
+        @param highestFrequency  highest pitch the detector looks for, Hz
+        @param exactRatio        carry each cycle's rounding of the copy length into the next
+                                 cycle, so that the long-run ratio is exact for any period (without
+                                 it a steady period whose copy length rounds one way makes the
+                                 buffered input drift) */
     TimeStretcher(int blockSize, int lagStep, double sampleRate, double ratio, double lowestFrequency,
-                  double highestFrequency);
+                  double highestFrequency, bool exactRatio = false);
     virtual ~TimeStretcher();
 
     /** Appends count samples (samples[j × stride]) to the input ring, as many as fit.
@@ -62,6 +66,8 @@ private:
     void startCopying() noexcept;
 
     double stretchRatio;
+    bool exact;
+    double lengthCarry = 0.0; // rounding of the copy lengths so far, with exactRatio
     PitchDetector detector;
     int window;
     int half;

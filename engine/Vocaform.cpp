@@ -429,13 +429,7 @@ std::int64_t Vocaform::latencySamples() const
     if (p.limiter)
         latency += limiterDelaySamples;
     if (p.pitchShifter)
-    {
-        // The shifter's delay follows its time stretcher, which keeps at least its analysis window
-        // W buffered and splices whole periods: on speech it averages about 5/8 W when raising
-        // the pitch and 7/8 W when lowering it, within W/8 either way.
-        const std::int64_t window = 2 * static_cast<std::int64_t>(p.sampleRate / shifterLowestFrequency);
-        latency += p.pitchShifter->pitchRatio() < 1.0 ? window * 7 / 8 : window * 5 / 8;
-    }
+        latency += p.pitchShifter->averageDelaySamples();
     return latency;
 }
 

@@ -160,8 +160,64 @@ TEST(PitchShifterTest, CallsLongerThanABlockAreProcessedBlockByBlock)
     EXPECT_EQ(output, expected);
 }
 
-TEST(PitchShifterTest, RatiosOutsideHalfToDoubleAreRefused)
+// Beyond 0.5..2 the shifter runs two stages of sqrt(p): the fundamental still moves by p, every
+// block gives its n samples for n in without overrun or underrun on tones and on speech, and the
+// level is kept.
+TEST(PitchShifterTest, RatiosBeyondHalfToDoubleRunInTwoStages)
 {
-    for (double pitch : {0.49, 2.01, 4.0, 0.0, -1.2, std::nan("")})
+    struct Case
+    {
+        double pitch;
+        double toneHz;
+        const char* recording;
+    };
+    for (const Case c :
+         {Case{2.5, 100.0, "vcc2016_SM1_100001.wav"}, Case{0.3, 220.0, "vcc2016_SF1_100001.wav"},
+          Case{4.0, 60.0, "vcc2016_SM1_100002.wav"}, Case{0.25, 240.0, "vcc2016_TF1_100001.wav"}})
+        for (const double rate : {16000.0, 44100.0})
+        {
+            SCOPED_TRACE(testing::Message() << "p = " << c.pitch << " at " << rate << " Hz");
+            zo::PitchShifter toneShifter(blockSizeFor(rate), 2, rate, c.pitch, 60.0, 400.0);
+            EXPECT_EQ(toneShifter.stageCount(), 2);
+            int failed = 0;
+            const std::vector<double> tone =
+                tools_test::harmonicTone(c.toneHz, rate, static_cast<std::size_t>(3 * rate));
+            const std::vector<double> moved = shift(toneShifter, tone, &failed);
+            EXPECT_EQ(moved.size(), tone.size() / static_cast<std::size_t>(toneShifter.blockSize()) *
+                                        static_cast<std::size_t>(toneShifter.blockSize()));
+            EXPECT_EQ(failed, 0);
+            const double expected = rate / (c.toneHz * c.pitch);
+            const double measured = tools_test::periodByAutocorrelation(
+                moved, moved.size() / 3, moved.size() / 2, static_cast<int>(expected * 0.6),
+                static_cast<int>(expected * 1.6));
+            EXPECT_NEAR(measured, expected, 0.01 * expected);
+
+            const std::vector<double> speech16 = tools_test::loadSpeech(c.recording);
+            const std::vector<double> input =
+                rate == 16000.0 ? speech16 : tools_test::resampled(speech16, 16000.0, rate);
+            zo::PitchShifter shifter(blockSizeFor(rate), 2, rate, c.pitch, 60.0, 400.0);
+            testing::internal::CaptureStdout();
+            const std::vector<double> output = shift(shifter, input, &failed);
+            const std::string printed = testing::internal::GetCapturedStdout();
+            EXPECT_EQ(printed, "");
+            EXPECT_EQ(failed, 0);
+            double inputEnergy = 0.0, outputEnergy = 0.0;
+            for (std::size_t i = 0; i < output.size(); ++i)
+            {
+                ASSERT_TRUE(std::isfinite(output[i]));
+                inputEnergy += input[i] * input[i];
+                outputEnergy += output[i] * output[i];
+            }
+            EXPECT_NEAR(outputEnergy / inputEnergy, 1.0, 0.35);
+        }
+}
+
+TEST(PitchShifterTest, RatiosOutsideAQuarterToFourAreRefused)
+{
+    for (double pitch : {0.249, 4.01, 0.0, -1.2, std::nan(""), HUGE_VAL})
         EXPECT_THROW(zo::PitchShifter(221, 2, 44100.0, pitch, 60.0, 400.0), EngineError) << pitch;
+    for (double pitch : {0.25, 0.5, 2.0, 4.0})
+        EXPECT_EQ(zo::PitchShifter(221, 2, 44100.0, pitch, 60.0, 400.0).stageCount(),
+                  pitch == 0.5 || pitch == 2.0 ? 1 : 2)
+            << pitch;
 }

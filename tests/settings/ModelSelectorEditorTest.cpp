@@ -59,9 +59,9 @@ protected:
         return count;
     }
 
-    std::vector<std::uint8_t> package(const juce::String& target, const juce::String& narrator)
+    std::vector<std::uint8_t> package(const juce::String& targetName, const juce::String& narratorName)
     {
-        return modelPackage(target, narrator, target, narrator, juce::Colours::teal);
+        return modelPackage(targetName, narratorName, targetName, narratorName, juce::Colours::teal);
     }
 };
 

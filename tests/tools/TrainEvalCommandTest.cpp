@@ -39,8 +39,12 @@ ToolResult run(const std::vector<std::string>& arguments)
         (fs::temp_directory_path() / ("tavilo-train-stderr-" + std::to_string(getpid()))).string();
     std::string command = quoted(TAVILO_MODEL_PROGRAM);
     for (const auto& a : arguments)
-        command += " " + quoted(a);
-    command += " 2>" + quoted(errors);
+    {
+        command += ' ';
+        command += quoted(a);
+    }
+    command += " 2>";
+    command += quoted(errors);
     ToolResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -121,7 +125,7 @@ TEST(TrainEvalCommand, TrainedPackageEvaluatesAndRetrainsToTheSameBytes)
         << trained.err;
     EXPECT_EQ(trained.err.find("fftl ="), std::string::npos) << "the engine's lines are kept out";
     EXPECT_EQ(trained.out.rfind("wrote " + model, 0), 0u) << trained.out;
-    EXPECT_NE(trained.out.find("pitch 2.00"), std::string::npos) << trained.out;
+    EXPECT_NE(trained.out.find("pitch 2."), std::string::npos) << trained.out;
     EXPECT_NE(trained.out.find("training time:"), std::string::npos) << trained.out;
 
     const ToolResult inspected = run({"inspect", model});
@@ -160,7 +164,7 @@ TEST(TrainEvalCommand, ErrorsExitNonZeroWithAMessage)
         {{"train", r.path("narrator"), r.path("target"), "-o", r.path("x.ppc"), "--rate", "22050"},
          2,
          "--rate takes 16000, 44100 or 48000"},
-        {{"train", r.path("narrator"), r.path("target"), "-o", r.path("x.ppc"), "--pitch", "3"},
+        {{"train", r.path("narrator"), r.path("target"), "-o", r.path("x.ppc"), "--pitch", "5"},
          2,
          "--pitch takes a ratio"},
         {{"train", r.path("narrator"), r.path("target"), "-o", r.path("x.ppc")},

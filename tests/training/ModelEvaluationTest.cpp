@@ -90,3 +90,21 @@ TEST(ModelEvaluation, ReportsDistortionAndF0PerSentence)
     at44100.sampleRate = 44100.0;
     EXPECT_THROW(training::evaluateModel(pack, pairs, at44100), training::TrainingError);
 }
+
+// The levels of speech and of the pauses between words, in the input and the output: equal
+// through a model that changes nothing, and speech well above the pauses.
+TEST(ModelEvaluation, MeasuresSpeechAndPauseLevels)
+{
+    const auto bytes = identityPackage(1.0);
+    Pupack pack(bytes.data(), bytes.size());
+    const std::vector<training::RecordingPair> pairs = {
+        {"100026.wav", training_test::speechPath("vcc2016_SM1_100026.wav"),
+         training_test::speechPath("vcc2016_TF1_100026.wav")}};
+    training::EvaluationSettings settings;
+    settings.gateEnabled = false;
+    const auto evaluation = training::evaluateModel(pack, pairs, settings);
+    EXPECT_NEAR(evaluation.outputSpeechDb, evaluation.inputSpeechDb, 0.1);
+    EXPECT_NEAR(evaluation.outputPauseDb, evaluation.inputPauseDb, 1.0);
+    EXPECT_GT(evaluation.inputSpeechDb, -40.0);
+    EXPECT_LT(evaluation.inputPauseDb, evaluation.inputSpeechDb - 30.0);
+}

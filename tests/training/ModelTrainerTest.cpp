@@ -81,8 +81,10 @@ TEST_F(TrainedModel, PackageLoadsAndTheFacadeRunsIt)
     ASSERT_EQ(pack.status(), 0);
     EXPECT_EQ(pack.sampleRates(), std::vector<double>{16000.0});
     EXPECT_EQ(pack.formatVersion(), 3.0);
-    EXPECT_EQ(pack.volume(), 1.0);
-    EXPECT_EQ(pack.pitch(), 2.0); // SM1 speaks near 95 Hz, TF1 above 200 Hz: the limit
+    EXPECT_EQ(pack.volume(), model->summary.volume);
+    // SM1 speaks near 95 Hz, TF1 above 200 Hz: beyond the 2 a single shifter stage can do.
+    EXPECT_GT(pack.pitch(), 2.0);
+    EXPECT_LT(pack.pitch(), 2.6);
     EXPECT_EQ(pack.displayName(), "test.targetmale");
     EXPECT_EQ(pack.title("ja_JP"), "テスト");
     EXPECT_EQ(pack.description("ja_JP"), "Trained by the tests");
@@ -160,9 +162,9 @@ TEST(ModelTrainer, PitchRatioFollowsTheMedianF0)
     {
         double source, target, ratio;
     };
-    for (const Case c :
-         {Case{100, 150, 1.5}, Case{100, 119.4, 1.19}, Case{100, 102.5, 1.0}, Case{100, 97.5, 1.0},
-          Case{100, 103.6, 1.04}, Case{100, 240, 2.0}, Case{210, 100, 0.5}, Case{200, 124, 0.62}})
+    for (const Case c : {Case{100, 150, 1.5}, Case{100, 119.4, 1.19}, Case{100, 102.5, 1.0},
+                         Case{100, 97.5, 1.0}, Case{100, 103.6, 1.04}, Case{100, 240, 2.4},
+                         Case{210, 100, 0.48}, Case{200, 124, 0.62}, Case{95, 420, 4.0}, Case{240, 50, 0.25}})
         EXPECT_DOUBLE_EQ(training::pitchRatioFor(c.source, c.target), c.ratio)
             << c.source << " -> " << c.target;
     EXPECT_THROW(training::pitchRatioFor(0.0, 200.0), training::TrainingError);
@@ -235,4 +237,22 @@ TEST(ModelTrainer, RefusesUnreadableRecordingsSilenceAndOtherRates)
     training::TrainingSettings otherRate = smallSettings();
     otherRate.sampleRate = 22050.0;
     EXPECT_NE(messageOf({good}, otherRate).find("22050"), std::string::npos);
+}
+
+// The package's volume brings the converted speech back to the speaker's own level at the
+// application's default GV strength, and the capped post-filter keeps the pauses between words
+// from rising by more than a few dB over the level of GV 0.
+TEST_F(TrainedModel, VolumeMatchesTheSpeakersLevelAndPausesStayQuiet)
+{
+    Pupack pack(package->data(), package->size());
+    ASSERT_EQ(pack.status(), 0);
+    EXPECT_GT(pack.volume(), 0.2);
+    EXPECT_LT(pack.volume(), 5.0);
+    training::EvaluationSettings settings;
+    settings.gvCoefficient = 1.0;
+    const auto full = training::evaluateModel(pack, trainingPairs(), settings);
+    EXPECT_NEAR(full.outputSpeechDb, full.inputSpeechDb, 1.0);
+    settings.gvCoefficient = 0.0;
+    const auto none = training::evaluateModel(pack, trainingPairs(), settings);
+    EXPECT_LT(full.outputPauseDb, none.outputPauseDb + 4.0);
 }

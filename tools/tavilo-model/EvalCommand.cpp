@@ -31,7 +31,8 @@ const char* const usage =
     "for training; keep them out of the model's training. Distortion is\n"
     "(10 / ln 10) sqrt(2 sum (c_d - c'_d)^2) over c1..c24 of the engine's 16 kHz analysis, whatever\n"
     "the model's rate, averaged over frames aligned by dynamic time warping, silence removed. F0 is\n"
-    "the median over voiced frames.\n"
+    "the median over voiced frames. Levels are RMS over the input's speech frames (within 30 dB of\n"
+    "its loudest 10 ms) and its pauses (more than 45 dB below), in the input and the output.\n"
     "\n"
     "  --gv LIST               GV coefficients to evaluate, comma separated (default 0,1)\n"
     "  --rate 16000|44100|48000  the engine rate (default as in the application: 16000 when the\n"
@@ -175,6 +176,10 @@ int runEval(int argc, char** argv)
                     .c_str(),
                 fixed(evaluation.targetF0Hz > 0 ? evaluation.convertedF0Hz / evaluation.targetF0Hz : 0.0, 2)
                     .c_str());
+            std::printf(
+                "level gv %s: speech %s dB (input %s dB), pauses %s dB (input %s dB)\n", fixed(gv, 2).c_str(),
+                fixed(evaluation.outputSpeechDb, 1).c_str(), fixed(evaluation.inputSpeechDb, 1).c_str(),
+                fixed(evaluation.outputPauseDb, 1).c_str(), fixed(evaluation.inputPauseDb, 1).c_str());
         }
         return exitSuccess;
     }

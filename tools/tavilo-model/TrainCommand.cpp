@@ -40,7 +40,7 @@ const char* const usage =
     "  --rate 16000|44100|48000    the engine rate of the model (default 16000)\n"
     "  --classes N                 mixture classes (default 32)\n"
     "  --rounds N                  alignment rounds (default 3)\n"
-    "  --pitch RATIO               pitch ratio applied before conversion, 0.5..2 (default: the\n"
+    "  --pitch RATIO               pitch ratio applied before conversion, 0.25..4 (default: the\n"
     "                              target's median F0 over the narrator's, 1 within 3 %)\n"
     "  --variance-floor F          variance floor, fraction of each feature's variance (default 0.01)\n"
     "  --seed N                    seed of the choice of training frames when there are more than\n"
@@ -183,8 +183,8 @@ int runTrain(int argc, char** argv)
     }
     if (arguments.has("--pitch"))
     {
-        if (!parseNumber(arguments.value("--pitch"), number) || number < 0.5 || number > 2.0)
-            return usageError(command, "--pitch takes a ratio from 0.5 to 2, not '" +
+        if (!parseNumber(arguments.value("--pitch"), number) || number < 0.25 || number > 4.0)
+            return usageError(command, "--pitch takes a ratio from 0.25 to 4, not '" +
                                            arguments.value("--pitch") + "'");
         settings.pitch = number;
     }
@@ -306,6 +306,11 @@ int runTrain(int argc, char** argv)
         for (const double d : s.alignmentDistanceDb)
             distances += (distances.empty() ? "" : ", ") + fixed(d, 2);
         std::printf("distance along the alignment by round: %s dB\n", distances.c_str());
+        if (s.convertedF0Hz > 0.0)
+            std::printf("converted training speech at GV 1: median F0 %s Hz\n",
+                        fixed(s.convertedF0Hz, 1).c_str());
+        std::printf("speech level through the model at GV 1: %s dB; volume %s\n",
+                    fixed(s.speechLevelChangeDb, 1).c_str(), fixed(s.volume, 2).c_str());
         std::printf("training time: %s s\n", fixed(seconds, 1).c_str());
         return exitSuccess;
     }

@@ -42,15 +42,18 @@ std::vector<double> estimateFundamentalFrequency(const std::vector<double>& samp
     }
     const double silence = peak * std::pow(10.0, -settings.silenceBelowPeakDb / 10.0);
 
-    f0.assign(frames, 0.0);
-    std::vector<double> difference(static_cast<std::size_t>(maxLag) + 2, 0.0);
+    // The cumulative-mean-normalised difference of every frame, kept for the continuity pass.
+    const auto lags = static_cast<std::size_t>(maxLag) + 2;
+    std::vector<double> difference(frames * lags, 1.0);
+    std::vector<int> period(frames, -1);
+    auto at = [&](std::size_t f, int lag) -> double&
+    { return difference[f * lags + static_cast<std::size_t>(lag)]; };
     for (std::size_t f = 0; f < frames; ++f)
     {
         if (energy[f] <= silence || energy[f] <= 0.0)
             continue;
         const double* w = x.data() + f * hop;
         double running = 0.0;
-        difference[0] = 1.0;
         for (int lag = 1; lag <= maxLag + 1; ++lag)
         {
             double d = 0.0;
@@ -60,25 +63,53 @@ std::vector<double> estimateFundamentalFrequency(const std::vector<double>& samp
                 d += e * e;
             }
             running += d;
-            difference[static_cast<std::size_t>(lag)] = running > 0.0 ? d * lag / running : 1.0;
+            at(f, lag) = running > 0.0 ? d * lag / running : 1.0;
         }
-        int chosen = -1;
         for (int lag = minLag; lag <= maxLag; ++lag)
         {
-            if (difference[static_cast<std::size_t>(lag)] < settings.voicingThreshold)
+            if (at(f, lag) < settings.voicingThreshold)
             {
-                while (lag + 1 <= maxLag && difference[static_cast<std::size_t>(lag) + 1] <
-                                                difference[static_cast<std::size_t>(lag)])
+                while (lag + 1 <= maxLag && at(f, lag + 1) < at(f, lag))
                     ++lag;
-                chosen = lag;
+                period[f] = lag;
                 break;
             }
         }
+    }
+
+    // Voicing spreads from clearly periodic frames into their less periodic neighbours (onsets,
+    // endings, breathy or creaky stretches) when these have a clear enough minimum near the
+    // neighbour's period: a median over the clear frames alone leans toward the steady vowels.
+    const auto extend = [&](std::size_t f, std::size_t from)
+    {
+        if (period[f] >= 0 || period[from] < 0 || energy[f] <= silence || energy[f] <= 0.0)
+            return false;
+        const int reference = period[from];
+        const int low = std::max(minLag, static_cast<int>(std::floor(reference / settings.continuityRatio)));
+        const int high = std::min(maxLag, static_cast<int>(std::ceil(reference * settings.continuityRatio)));
+        int best = -1;
+        for (int lag = low; lag <= high; ++lag)
+            if (best < 0 || at(f, lag) < at(f, best))
+                best = lag;
+        if (best < 0 || at(f, best) >= settings.continuityThreshold || best == low || best == high)
+            return false;
+        period[f] = best;
+        return true;
+    };
+    for (std::size_t f = 1; f < frames; ++f)
+        extend(f, f - 1);
+    for (std::size_t f = frames - 1; f-- > 0;)
+        extend(f, f + 1);
+
+    f0.assign(frames, 0.0);
+    for (std::size_t f = 0; f < frames; ++f)
+    {
+        const int chosen = period[f];
         if (chosen < 0)
             continue;
-        const double a = difference[static_cast<std::size_t>(chosen) - 1];
-        const double b = difference[static_cast<std::size_t>(chosen)];
-        const double c = difference[static_cast<std::size_t>(chosen) + 1];
+        const double a = at(f, chosen - 1);
+        const double b = at(f, chosen);
+        const double c = at(f, chosen + 1);
         const double curvature = a - 2.0 * b + c;
         const double shift = curvature > 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
         f0[f] = analysisRate / (chosen + shift);

@@ -87,7 +87,8 @@ std::vector<std::uint8_t> GvPostFilter::toBytes() const
     return doublesToBytes(all);
 }
 
-GvPostFilter derivePostFilter(const GlobalVariance& target, const GlobalVariance& converted)
+GvPostFilter derivePostFilter(const GlobalVariance& target, const GlobalVariance& converted,
+                              double maximumScale)
 {
     if (target.variance.size() != converted.variance.size() ||
         converted.mean.size() != converted.variance.size())
@@ -97,7 +98,8 @@ GvPostFilter derivePostFilter(const GlobalVariance& target, const GlobalVariance
     {
         const double ratio =
             converted.variance[i] > 0.0 ? std::sqrt(target.variance[i] / converted.variance[i]) : 1.0;
-        const double r = std::clamp(std::isfinite(ratio) ? ratio : 1.0, 0.1, 10.0);
+        const double r =
+            std::clamp(std::isfinite(ratio) ? ratio : 1.0, 0.1, std::clamp(maximumScale, 1.0, 10.0));
         filter.scale.push_back(r);
         filter.offset.push_back((1.0 - r) * converted.mean[i]);
     }

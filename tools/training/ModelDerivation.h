@@ -49,9 +49,11 @@ struct GvPostFilter
 };
 
 /** The post-filter that gives converted speech the target's global variance around the
-    converted mean: r = sqrt(target variance / converted variance) (held within 0.1 .. 10 so that
-    a dimension the conversion flattened completely is not blown up), s = (1 - r) x converted
-    mean. Raises TrainingError when the two statistics differ in size. */
-GvPostFilter derivePostFilter(const GlobalVariance& target, const GlobalVariance& converted);
+    converted mean: r = sqrt(target variance / converted variance) (held within 0.1 ..
+    maximumScale, at most 10, so that a dimension the conversion flattened completely is not blown
+    up), s = (1 - r) x converted mean. Raises TrainingError when the two statistics differ in
+    size. */
+GvPostFilter derivePostFilter(const GlobalVariance& target, const GlobalVariance& converted,
+                              double maximumScale = 10.0);
 
 } // namespace training

@@ -9,6 +9,7 @@
 #include "package/Pupack.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace training
 {
@@ -16,7 +17,56 @@ namespace training
 namespace
 {
 constexpr std::int32_t deviceBlock = 512;
+
+/** Power sums of the speech and the pause frames of `input` and of `output` (aligned with it). */
+struct LevelSums
+{
+    double inputSpeech = 0.0, outputSpeech = 0.0, inputPause = 0.0, outputPause = 0.0;
+    std::size_t speechSamples = 0, pauseSamples = 0;
+
+    void add(const std::vector<double>& input, const std::vector<double>& output, double sampleRate)
+    {
+        const auto frame = static_cast<std::size_t>(0.01 * sampleRate);
+        const std::size_t frames = std::min(input.size(), output.size()) / frame;
+        std::vector<double> energy(frames, 0.0);
+        double peak = 0.0;
+        // The facade's output starts with 130 ms of silence: frames from 200 ms on count.
+        const std::size_t first = static_cast<std::size_t>(0.2 * sampleRate) / frame;
+        for (std::size_t f = first; f < frames; ++f)
+        {
+            for (std::size_t i = f * frame; i < (f + 1) * frame; ++i)
+                energy[f] += input[i] * input[i];
+            peak = std::max(peak, energy[f]);
+        }
+        const double speech = peak * std::pow(10.0, -ModelEvaluation::speechBelowPeakDb / 10.0);
+        const double pause = peak * std::pow(10.0, -ModelEvaluation::pauseBelowPeakDb / 10.0);
+        for (std::size_t f = first; f < frames; ++f)
+        {
+            double out = 0.0;
+            for (std::size_t i = f * frame; i < (f + 1) * frame; ++i)
+                out += output[i] * output[i];
+            if (energy[f] >= speech)
+            {
+                inputSpeech += energy[f];
+                outputSpeech += out;
+                speechSamples += frame;
+            }
+            else if (energy[f] < pause)
+            {
+                inputPause += energy[f];
+                outputPause += out;
+                pauseSamples += frame;
+            }
+        }
+    }
+};
+
+double decibels(double powerSum, std::size_t samples)
+{
+    return samples > 0 && powerSum > 0.0 ? 10.0 * std::log10(powerSum / static_cast<double>(samples))
+                                         : -200.0;
 }
+} // namespace
 
 std::vector<double> convertWithFacade(Vocaform& facade, const std::vector<double>& samples)
 {
@@ -53,6 +103,7 @@ ModelEvaluation evaluateModel(Pupack& package, const std::vector<RecordingPair>&
     std::vector<double> sourceF0, targetF0, convertedF0;
     double convertedSum = 0.0;
     double unconvertedSum = 0.0;
+    LevelSums levels;
     for (const RecordingPair& pair : pairs)
     {
         const Recording source = readWavFile(pair.source);
@@ -75,8 +126,10 @@ ModelEvaluation evaluateModel(Pupack& package, const std::vector<RecordingPair>&
 
         Recording output;
         output.sampleRate = evaluation.sampleRate;
-        output.samples = convertWithFacade(
-            facade, resampleKeepingBandEdge(source.samples, source.sampleRate, evaluation.sampleRate));
+        const std::vector<double> input =
+            resampleKeepingBandEdge(source.samples, source.sampleRate, evaluation.sampleRate);
+        output.samples = convertWithFacade(facade, input);
+        levels.add(input, output.samples, evaluation.sampleRate);
         if (converted)
             converted(pair, output);
 
@@ -103,6 +156,10 @@ ModelEvaluation evaluateModel(Pupack& package, const std::vector<RecordingPair>&
     evaluation.sourceF0Hz = voicedMedian(sourceF0);
     evaluation.targetF0Hz = voicedMedian(targetF0);
     evaluation.convertedF0Hz = voicedMedian(convertedF0);
+    evaluation.inputSpeechDb = decibels(levels.inputSpeech, levels.speechSamples);
+    evaluation.outputSpeechDb = decibels(levels.outputSpeech, levels.speechSamples);
+    evaluation.inputPauseDb = decibels(levels.inputPause, levels.pauseSamples);
+    evaluation.outputPauseDb = decibels(levels.outputPause, levels.pauseSamples);
     return evaluation;
 }
 

@@ -53,6 +53,16 @@ struct ModelEvaluation
     double sourceF0Hz = 0.0;
     double targetF0Hz = 0.0;
     double convertedF0Hz = 0.0;
+    /** Levels in dB (RMS, full scale 0 dB) of the input and the output over the speech frames
+        (10 ms frames of the input within `speechBelowPeakDb` of its loudest one) and over the
+        pauses (frames more than `pauseBelowPeakDb` below it), all sentences together, leaving out
+        each sentence's first 200 ms (the facade's silent start). */
+    double inputSpeechDb = 0.0;
+    double outputSpeechDb = 0.0;
+    double inputPauseDb = 0.0;
+    double outputPauseDb = 0.0;
+    static constexpr double speechBelowPeakDb = 30.0;
+    static constexpr double pauseBelowPeakDb = 45.0;
 };
 
 /** Passes a recording through a prepared facade exactly as the application's conversion stage

@@ -5,6 +5,7 @@
 #include "tools/training/FundamentalFrequency.h"
 #include "tools/training/MelCepstralDistortion.h"
 #include "tools/training/ModelDerivation.h"
+#include "tools/training/ModelEvaluation.h"
 #include "tools/training/SincResampler.h"
 #include "tools/training/SpeechAnalysis.h"
 #include "tools/training/TrainingError.h"
@@ -12,6 +13,7 @@
 
 #include "engine/PitchShifter.h"
 #include "package/PackageWriter.h"
+#include "package/Pupack.h"
 
 #include <algorithm>
 #include <cctype>
@@ -249,7 +251,8 @@ double pitchRatioFor(double sourceF0Hz, double targetF0Hz)
     if (!(sourceF0Hz > 0.0) || !(targetF0Hz > 0.0))
         throw TrainingError(
             "no voiced speech found to estimate the pitch ratio; give the ratio as an option");
-    const double ratio = std::clamp(targetF0Hz / sourceF0Hz, 0.5, 2.0);
+    const double ratio =
+        std::clamp(targetF0Hz / sourceF0Hz, zo::PitchShifter::lowestRatio, zo::PitchShifter::highestRatio);
     if (std::fabs(ratio - 1.0) < 0.03)
         return 1.0;
     return std::round(ratio * 100.0) / 100.0;
@@ -267,8 +270,9 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
         throw TrainingError("no recordings to train on");
     if (settings.rounds < 1)
         throw TrainingError("training needs at least one alignment round");
-    if (settings.pitch && !(*settings.pitch >= 0.5 && *settings.pitch <= 2.0))
-        throw TrainingError("the pitch ratio must lie in 0.5 .. 2");
+    if (settings.pitch && !(*settings.pitch >= zo::PitchShifter::lowestRatio &&
+                            *settings.pitch <= zo::PitchShifter::highestRatio))
+        throw TrainingError("the pitch ratio must lie in 0.25 .. 4");
     const EngineConfiguration& config = engineConfigurationFor(settings.sampleRate);
     const auto order = static_cast<std::size_t>(config.order);
 
@@ -389,13 +393,33 @@ TrainedModel trainModel(const std::vector<RecordingPair>& pairs, const TrainingS
         }
     }
     const GvPostFilter postFilter =
-        derivePostFilter(measureGlobalVariance(target, 0, order), measureGlobalVariance(converted, 0, order));
+        derivePostFilter(measureGlobalVariance(target, 0, order), measureGlobalVariance(converted, 0, order),
+                         settings.gvMaximumScale);
     say(format("global variance post-filter: scale %.2f .. %.2f",
                *std::min_element(postFilter.scale.begin(), postFilter.scale.end()),
                *std::max_element(postFilter.scale.begin(), postFilter.scale.end())));
 
     model.joint = std::move(joint);
     model.members = deriveMembers(model.joint, postFilter, settings.deltaWindow);
+
+    if (settings.matchSpeechLevel)
+    {
+        // The training sentences through the real-time path as the application runs the model.
+        const std::vector<std::uint8_t> bytes = buildPackage(model, ModelDescription{}, {});
+        Pupack package(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+        EvaluationSettings evaluation;
+        evaluation.sampleRate = config.sampleRate;
+        evaluation.gvCoefficient = 1.0;
+        const ModelEvaluation levels = evaluateModel(package, pairs, evaluation);
+        model.summary.convertedF0Hz = levels.convertedF0Hz;
+        say(format("converted training speech: median F0 %.1f Hz against the target's %.1f Hz",
+                   levels.convertedF0Hz, levels.targetF0Hz));
+        model.summary.speechLevelChangeDb = levels.outputSpeechDb - levels.inputSpeechDb;
+        const double gain = std::pow(10.0, -model.summary.speechLevelChangeDb / 20.0);
+        model.summary.volume = std::round(std::clamp(gain, 0.2, 5.0) * 100.0) / 100.0;
+        say(format("speech level through the model %+.1f dB; volume %.2f", model.summary.speechLevelChangeDb,
+                   model.summary.volume));
+    }
     return model;
 }
 
@@ -410,6 +434,7 @@ zo::PackageWriter packageWriter(const TrainedModel& model, ModelDescription desc
 {
     description.formatVersion = 3.0;
     description.pitch = model.summary.pitch;
+    description.volume = model.summary.volume;
     zo::PackageWriter writer;
     auto add = [&](const std::string& name, std::vector<std::uint8_t> bytes)
     {

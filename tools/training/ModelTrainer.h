@@ -57,6 +57,15 @@ struct TrainingSettings
     double silenceBelowLoudestDb = 35.0;
     /** Layout of the delta window the package stores (and training converts with). */
     DeltaWindowLayout deltaWindow = DeltaWindowLayout::twoCoefficients;
+    /** Largest scale of the global-variance post-filter. The speech-frame statistics ask for
+        scales up to 2.5 on the high coefficients; the engine applies them to every frame, and
+        in the pauses between words they raise the noise by 30 dB and more. At 1.1 the noise
+        rises by a few dB at most. */
+    double gvMaximumScale = 1.1;
+    /** Whether the package's volume brings the converted speech (GV coefficient 1, the
+        application's default) back to the level of the speaker's own: the difference filter
+        changes the level of speech by up to 9 dB. */
+    bool matchSpeechLevel = true;
 };
 
 /** Figures of a training run. */
@@ -66,6 +75,12 @@ struct TrainingSummary
     double sourceF0Hz = 0.0; ///< median F0 over the source's voiced frames
     double targetF0Hz = 0.0; ///< median F0 over the target's voiced frames
     double pitch = 1.0;      ///< pitch ratio the model applies
+    double volume = 1.0;     ///< the package's output gain
+    /** Median F0 of the converted training speech through the real-time path at GV 1, 0 when
+        not measured (without matchSpeechLevel). */
+    double convertedF0Hz = 0.0;
+    /** Level of the converted training speech over the source's, dB, with the volume of 1. */
+    double speechLevelChangeDb = 0.0;
     std::size_t sourceSpeechFrames = 0;
     std::size_t targetSpeechFrames = 0;
     std::size_t trainingFrames = 0;          ///< frame pairs of the last round
@@ -90,7 +105,8 @@ ModelMembers deriveMembers(const JointDensityGmm& joint, const GvPostFilter& pos
 /** A line of progress ("round 2/3: ...", EM iterations with their log-likelihood). */
 using ProgressLog = std::function<void(const std::string&)>;
 
-/** The pitch ratio for two speakers' median F0: target / source within 0.5 .. 2, rounded to two
+/** The pitch ratio for two speakers' median F0: target / source within 0.25 .. 4 (the
+    engine's pitch shifter's range), rounded to two
     decimals, and exactly 1 when the two are within 3 % of each other. Raises TrainingError when
     either median is 0 (no voiced speech found). */
 double pitchRatioFor(double sourceF0Hz, double targetF0Hz);
